@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// Elapsed time over the millisecond tick counter. The difference is taken as an unsigned
+// 32-bit value, so one wrap of the counter (every 49.7 days) is absorbed.
+class UStopWatch {
+public:
+    void start();
+    void stop();
+    float seconds() const;
+    float stopAndSeconds();
+
+    std::uint32_t startTick() const { return mStart; }
+    std::uint32_t endTick() const { return mEnd; }
+    // Lets callers that already hold tick values (and tests) set them directly.
+    void setTicks(std::uint32_t start, std::uint32_t end)
+    {
+        mStart = start;
+        mEnd = end;
+    }
+
+private:
+    std::uint32_t mStart = 0;
+    std::uint32_t mEnd = 0;
+};
