@@ -355,8 +355,9 @@ bool RecordingDevice::deleteObject(PrintObject object)
     Call& c = record(DeleteObject);
     c.object = idOf(object);
     Object* o = find(object);
-    // An object still selected into the device cannot go.
-    if (o == nullptr || o->deleted || object == mFont || object == mBrush)
+    // Stock objects belong to the system: deleting one does nothing and reports success.
+    // An object of ours that is still selected into the device cannot go.
+    if (o == nullptr || o->deleted || (!o->stock && (object == mFont || object == mBrush)))
         c.ok = false;
     if (!c.ok)
         return false;
