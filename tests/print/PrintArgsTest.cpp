@@ -228,7 +228,9 @@ TEST_F(PrintArgsTest, TextValuesAreRefusedWholeWhenTooLong)
         EXPECT_EQ(-1, parse(std::string("-") + f.option + " " + over)) << f.option;
         // Not cut into the field, not written past it: the earlier value stands.
         EXPECT_EQ(fits, std::string(f.field)) << f.option;
-        EXPECT_EQ("Error: command line: " + std::string(f.option), logged().back()) << f.option;
+        const Lines lines = logged();
+        ASSERT_FALSE(lines.empty()) << f.option;
+        EXPECT_EQ("Error: command line: " + std::string(f.option), lines.back()) << f.option;
     }
     // The refused -copy, -run and -response did not raise their flags on their own.
     PrintArgs fresh;
