@@ -63,6 +63,8 @@ void NetTest::TearDown()
 
 std::string NetTest::log() const { return readAll(mLog); }
 
+void NetTest::clearLog() const { writeAll(mLog, ""); }
+
 bool NetTest::logged(const std::string& line) const
 {
     return ("\n" + log()).find("\nError: " + line + "\r\n") != std::string::npos;

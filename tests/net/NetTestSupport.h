@@ -27,6 +27,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
     std::string log() const;
+    void clearLog() const;
     // True when line (without its level prefix) is one of the logged Error lines.
     bool logged(const std::string& line) const;
     // A file name of this test's own, removed at the end.
