@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Lets failed expectations show the text rather than the object's bytes.
+inline void PrintTo(const UString& s, std::ostream* os) { *os << '"' << s.str() << '"'; }
 
 // A connected pair over loopback: a listener on 127.0.0.1 with a port the system picked,
 // one client connected to it and the accepted server end.

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 TEST(ParseAddressTest, HostAndPortFromText)
@@ -101,7 +102,9 @@ TEST_F(UHostsFileTest, ResolveHostLooksInTheHostsFileAfterDottedText)
     ASSERT_EQ(0, putenv(env));
     const std::string path = UHostsFile::defaultPath().str();
     EXPECT_EQ("net_hosts_dir\\hosts", path);
-    scratch("unused");
+    // On Windows the backslash makes this a file in that directory; elsewhere it is part of
+    // a file name, and the directory is just unused.
+    std::filesystem::create_directory("net_hosts_dir");
     writeAll(path, "127.0.0.1 draxome-test-host\n"
                    "10.9.9.9 10.1.2.3\n"
                    "not-an-address odd-host\n");
@@ -121,7 +124,7 @@ TEST_F(UHostsFileTest, ResolveHostLooksInTheHostsFileAfterDottedText)
     EXPECT_TRUE(s.bind());
     EXPECT_TRUE(s.close());
     std::remove(path.c_str());
-    std::remove("net_hosts_dir");
+    std::filesystem::remove("net_hosts_dir");
 }
 
 class USockTest : public NetTest {};
