@@ -10,7 +10,7 @@ public:
     // The most bytes a received size may announce. Nothing the protocol carries as a string
     // (a command line, a file name, an error text) comes near it; a larger size can only be
     // a broken or hostile stream and is refused before anything is allocated for it.
-    static const int kMaxSize = 1024 * 1024;
+    static constexpr int kMaxSize = 1024 * 1024;
 
     USockMString();
     explicit USockMString(const UString& s);

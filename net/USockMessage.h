@@ -12,19 +12,19 @@ class USockMessage {
 public:
     // The type codes. The response file and the printer list share one code: the order of
     // the exchange tells them apart.
-    static const int kString = 1;
-    static const int kFile = 3;
-    static const int kAbort = 4;
-    static const int kCmdline = 0x1000;
-    static const int kFileName = 0x1001;
-    static const int kFileResponse = 0x1002;
-    static const int kFilePrintList = 0x1002;
-    static const int kFileFontList = 0x1003;
-    static const int kFileResList = 0x1004;
-    static const int kFileVersion = 0x1005;
-    static const int kFileLog = 0x1006;
+    static constexpr int kString = 1;
+    static constexpr int kFile = 3;
+    static constexpr int kAbort = 4;
+    static constexpr int kCmdline = 0x1000;
+    static constexpr int kFileName = 0x1001;
+    static constexpr int kFileResponse = 0x1002;
+    static constexpr int kFilePrintList = 0x1002;
+    static constexpr int kFileFontList = 0x1003;
+    static constexpr int kFileResList = 0x1004;
+    static constexpr int kFileVersion = 0x1005;
+    static constexpr int kFileLog = 0x1006;
 
-    static const int kDefaultChunk = 50000;
+    static constexpr int kDefaultChunk = 50000;
 
     // Leaves type to the derived class; a plain USockMessage (type 0) only reads type codes.
     USockMessage();
