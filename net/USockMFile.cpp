@@ -12,6 +12,34 @@ namespace {
 
 void logError(const char* msg) { ULog::write(msg, ULog::Error); }
 
+// Every piece of the content is one transfer, and a transfer on a blocking socket switches
+// it to non-blocking and back. The content switches once for all its pieces instead: under
+// Wine each switch is a round trip to the server, and two per piece cost more than the
+// piece itself. The mode is put back when the last piece has moved (restore), or when the
+// content ends early.
+class ContentMode {
+public:
+    explicit ContentMode(USock& s) : mSock(s), mWasBlocking(s.blocking)
+    {
+        if (mWasBlocking != 0)
+            mSock.setNonBlocking();
+    }
+    ~ContentMode() { restore(); }
+    ContentMode(const ContentMode&) = delete;
+    ContentMode& operator=(const ContentMode&) = delete;
+
+    bool restore()
+    {
+        if (mWasBlocking == 0 || mSock.blocking != 0)
+            return true;
+        return mSock.setBlocking();
+    }
+
+private:
+    USock& mSock;
+    const int mWasBlocking;
+};
+
 } // namespace
 
 USockMFile::USockMFile(const UString& local, const UString& remote)
@@ -72,6 +100,7 @@ bool USockMFile::write(USock& socket)
         std::fclose(file);
         return false;
     }
+    ContentMode mode(socket);
     int sent = 0;
     for (;;) {
         int n = static_cast<int>(std::fread(buf, 1, static_cast<size_t>(piece), file));
@@ -82,7 +111,7 @@ bool USockMFile::write(USock& socket)
         if (n > size - sent)
             n = size - sent;
         sent += n;
-        if (socket.send(buf, n, timeout, interval, chunk) != n) {
+        if (socket.send(buf, n, timeout, interval, chunk) != n || (sent == size && !mode.restore())) {
             logError("USockMFile::write(): iRes!=n: could not send buf");
             std::free(buf);
             std::fclose(file);
@@ -137,12 +166,13 @@ bool USockMFile::read(USock& socket)
         std::fclose(file);
         return false;
     }
+    ContentMode mode(socket);
     int received = 0;
     int n = piece;
     for (;;) {
         if (n > size - received)
             n = size - received;
-        if (socket.recv(buf, n, timeout, interval, chunk) != n) {
+        if (socket.recv(buf, n, timeout, interval, chunk) != n || (received + n == size && !mode.restore())) {
             logError(contentFailed);
             std::free(buf);
             std::fclose(file);

@@ -39,7 +39,10 @@ int USockTcp::transfer(bool sending, char* buf, int length, double timeout, doub
     watch.start();
     const double limit = timeout < 0 ? kNoLimit : timeout;
     const int wasBlocking = blocking;
-    setNonBlocking();
+    // A caller moving many pieces may have switched once for all of them; switching again
+    // would only cost a call.
+    if (blocking != 0)
+        setNonBlocking();
 
     int moved = 0;
     int r = 0;

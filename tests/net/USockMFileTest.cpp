@@ -39,6 +39,9 @@ void roundTrip(USockMFile& out, USockMFile& in, bool& sent, bool& received)
     EXPECT_EQ(out.getType(), code);
     received = code == in.getType() && in.read(lo.server);
     writer.join();
+    // The content switches the sockets to non-blocking once; both ends are put back.
+    EXPECT_EQ(1, lo.client.blocking);
+    EXPECT_EQ(1, lo.server.blocking);
 }
 
 } // namespace
