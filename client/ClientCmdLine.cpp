@@ -18,18 +18,20 @@ bool ClientCmdLine::quote(const std::string& arg, std::string& out)
         else if (c == ' ')
             (quotes % 2 == 0 ? blankInEven : blankInOdd) = true;
     }
-    if (quotes % 2 != 0)
-        return false;
-    // As it stands, the odd segments are the quoted ones. A leading quote would be
-    // stripped, so that spelling needs the argument not to begin with one.
-    if (!blankInEven && arg[0] != '"') {
+    // As it stands, the odd segments are the quoted ones; the argument's quotes must pair
+    // up, or the last stretch would swallow the rest of the line, and a leading quote
+    // would be stripped.
+    if (!blankInEven && quotes % 2 == 0 && arg[0] != '"') {
         out = arg;
         return true;
     }
-    // Wrapped in a pair of quotes, which the splitter strips again, the even segments are
-    // the quoted ones: the wrapper's opening quote pairs with the argument's first quote.
+    // Behind an opening quote, which the splitter strips together with the argument's
+    // last character, the even segments are the quoted ones: the opening quote pairs with
+    // the argument's first quote. The character after the argument closes the last
+    // stretch when the argument's quotes are even in number; when they are odd, every
+    // stretch is closed already and any other non-blank character does.
     if (!blankInOdd) {
-        out = "\"" + arg + "\"";
+        out = "\"" + arg + (quotes % 2 == 0 ? "\"" : "x");
         return true;
     }
     return false;

@@ -11,9 +11,9 @@
 // character, every other argument is kept as it stands, quotes included.
 class ClientCmdLine {
 public:
-    // The spelling of one argument. False when none exists: an argument with an odd number
-    // of double quotes (its open stretch would swallow the rest of the line), or with
-    // blanks both inside and outside its own quoted stretches.
+    // The spelling of one argument. False when none exists: when the argument's quotes
+    // cut it into segments with blanks both in an even-numbered and in an odd-numbered one
+    // (some blank would be outside every quoted stretch, whichever way it is spelled).
     static bool quote(const std::string& arg, std::string& out);
     // The arguments, each spelled by quote, joined by single blanks. False when one cannot
     // be spelled; bad is then its index.

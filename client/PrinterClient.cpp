@@ -82,8 +82,8 @@ PrinterClient::Status PrinterClient::prepare(ReplyPlan& plan, std::string& text,
     size_t bad = 0;
     if (!ClientCmdLine::join(mOptions.printArgs, text, bad))
         return fail(UsageError, "the argument '" + mOptions.printArgs[bad] +
-                                    "' cannot be sent: the server's command line cannot carry an odd number of "
-                                    "double quotes, nor blanks both inside and outside quotes, in one argument");
+                                    "' cannot be sent: its double quotes leave blanks both inside and outside "
+                                    "quoted stretches, which the server's command line cannot carry in one argument");
     if (text.size() > kMaxCommandLine)
         return fail(UsageError, "the options are " + std::to_string(text.size()) +
                                     " characters long; the print program reads at most " +

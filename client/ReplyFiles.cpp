@@ -44,7 +44,8 @@ bool ReplyFiles::reserve(const std::string& name, std::string& path, std::string
                 continue;
         } else {
             const ClientFiles::Creation made = ClientFiles::createNew(p);
-            if (made == ClientFiles::Exists)
+            // Windows may refuse a directory of that name with another error than "exists".
+            if (made == ClientFiles::Exists || ClientFiles::isDirectory(p))
                 continue;
             if (made == ClientFiles::Failed) {
                 error = "cannot create '" + p + "'";
