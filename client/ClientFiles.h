@@ -19,4 +19,6 @@ public:
     static bool isTerminal(std::FILE* stream);
     // '/' everywhere, and '\\' too on Windows.
     static bool isSeparator(char c);
+    // The separator this platform's users write.
+    static char separator();
 };

@@ -26,3 +26,5 @@ bool ClientFiles::makeDirectory(const std::string& path) { return ::mkdir(path.c
 bool ClientFiles::isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
 bool ClientFiles::isSeparator(char c) { return c == '/'; }
+
+char ClientFiles::separator() { return '/'; }

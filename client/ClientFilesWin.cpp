@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
 
 ClientFiles::Creation ClientFiles::createNew(const std::string& path)
 {
@@ -18,8 +19,9 @@ ClientFiles::Creation ClientFiles::createNew(const std::string& path)
 
 bool ClientFiles::isDirectory(const std::string& path)
 {
-    struct _stat st;
-    return ::_stat(path.c_str(), &st) == 0 && (st.st_mode & _S_IFDIR) != 0;
+    // Unlike the run-time's _stat, this takes a path with a trailing backslash.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool ClientFiles::makeDirectory(const std::string& path) { return ::_mkdir(path.c_str()) == 0; }
@@ -27,3 +29,5 @@ bool ClientFiles::makeDirectory(const std::string& path) { return ::_mkdir(path.
 bool ClientFiles::isTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
 
 bool ClientFiles::isSeparator(char c) { return c == '/' || c == '\\'; }
+
+char ClientFiles::separator() { return '\\'; }

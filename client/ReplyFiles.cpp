@@ -11,7 +11,7 @@ ReplyFiles::ReplyFiles(const std::string& dir, bool replace) : mDir(dir), mRepla
 bool ReplyFiles::prepare(std::string& error)
 {
     std::string dir = mDir;
-    // A trailing separator names the same directory, but Windows' status call refuses it.
+    // A trailing separator names the same directory.
     while (dir.size() > 1 && ClientFiles::isSeparator(dir.back()))
         dir.pop_back();
     if (dir.empty() || ClientFiles::isDirectory(dir))
@@ -38,7 +38,7 @@ bool ReplyFiles::reserve(const std::string& name, std::string& path, std::string
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (mTaken.count(key) != 0)
             continue;
-        const std::string p = SafeName::join(mDir, candidate);
+        const std::string p = SafeName::join(mDir, candidate, ClientFiles::separator());
         if (mReplace) {
             if (ClientFiles::isDirectory(p))
                 continue;

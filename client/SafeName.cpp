@@ -72,12 +72,16 @@ std::string SafeName::variant(const std::string& name, int n)
     return name.substr(0, ext) + number + name.substr(ext);
 }
 
-std::string SafeName::join(const std::string& dir, const std::string& name)
+std::string SafeName::join(const std::string& dir, const std::string& name, char separator)
 {
     if (dir.empty() || dir == ".")
         return name;
     const char last = dir.back();
     if (last == '/' || last == '\\')
         return dir + name;
-    return dir + "/" + name;
+    const bool slash = dir.find('/') != std::string::npos;
+    const bool backslash = dir.find('\\') != std::string::npos;
+    if (slash != backslash)
+        separator = slash ? '/' : '\\';
+    return dir + separator + name;
 }

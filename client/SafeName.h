@@ -21,6 +21,7 @@ public:
     // The n-th candidate for a wanted name: n = 0 the name itself, else the stem, '-', n
     // and the extension: "prntlist.txt", "prntlist-1.txt", "prntlist-2.txt", ...
     static std::string variant(const std::string& name, int n);
-    // The path of name inside dir; "" and "." stand for the current directory.
-    static std::string join(const std::string& dir, const std::string& name);
+    // The path of name inside dir; "" and "." stand for the current directory. The
+    // separator is the one dir already uses, else the one given.
+    static std::string join(const std::string& dir, const std::string& name, char separator = '/');
 };

@@ -18,7 +18,7 @@ protected:
         args.insert(args.end(), printArgs.begin(), printArgs.end());
         return args;
     }
-    std::string out(const std::string& name) const { return at("out/" + name); }
+    std::string out(const std::string& name) const { return (dir / "out" / name).string(); }
 
     FakeServer server;
 };

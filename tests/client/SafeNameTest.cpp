@@ -58,6 +58,10 @@ TEST(SafeName, VariantsNumberTheStem)
     EXPECT_EQ("C:\\out\\x.txt", SafeName::join("C:\\out\\", "x.txt"));
     EXPECT_EQ("x.txt", SafeName::join(".", "x.txt"));
     EXPECT_EQ("x.txt", SafeName::join("", "x.txt"));
+    // The directory's own separator wins over the platform's.
+    EXPECT_EQ("out\\x.txt", SafeName::join("out", "x.txt", '\\'));
+    EXPECT_EQ("C:\\out\\x.txt", SafeName::join("C:\\out", "x.txt", '/'));
+    EXPECT_EQ("a/b/x.txt", SafeName::join("a/b", "x.txt", '\\'));
 }
 
 class ReplyFilesTest : public ClientWorkDir {};
