@@ -14,9 +14,9 @@ void logError(const char* msg) { ULog::write(msg, ULog::Error); }
 
 // Every piece of the content is one transfer, and a transfer on a blocking socket switches
 // it to non-blocking and back. The content switches once for all its pieces instead: under
-// Wine each switch is a round trip to the server, and two per piece cost more than the
-// piece itself. The mode is put back when the last piece has moved (restore), or when the
-// content ends early.
+// Wine each switch is a round trip to the server, and two per piece add thousands of them
+// to a large file. The mode is put back when the last piece has moved (restore), or when
+// the content ends early.
 class ContentMode {
 public:
     explicit ContentMode(USock& s) : mSock(s), mWasBlocking(s.blocking)

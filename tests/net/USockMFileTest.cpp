@@ -191,6 +191,7 @@ TEST_F(USockMFileTest, TruncatedStreamFailsAtEveryFieldBoundary)
         USockMFileName in("", target.c_str());
         EXPECT_FALSE(in.read(lo.server)) << cut;
         writer.join();
+        EXPECT_EQ(1, lo.server.blocking) << cut;
         const char* line = cut < 8          ? "USockMFile::read(): received message is not a string"
                            : cut < nameEnd  ? "USockMFile::read(): could not read file name"
                            : cut < sizeEnd  ? "USockMFile::read(): iRes==sizeof(Type): could not read file size"
