@@ -71,6 +71,46 @@ TEST_F(ClientEndToEnd, AJobWithEveryReply)
               run.out);
 }
 
+namespace {
+
+std::string bytes(const std::string& hex)
+{
+    std::string out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 3)
+        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return out;
+}
+
+} // namespace
+
+// The example exchange of docs/protocol.md, byte for byte.
+TEST_F(ClientEndToEnd, TheDocumentedExchangeInBytes)
+{
+    const std::filesystem::path home = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    writeAll("report.txt", "Hi\r\n");
+    std::string cmdline, file;
+    server.serve([&](USockTcp& s) {
+        cmdline = FakeServer::readRaw(s, 30);
+        file = FakeServer::readRaw(s, 31);
+        FakeServer::sendBytes(s, bytes("05 10 00 00 01 00 00 00 0C 00 00 00 76 65 72 73 69 6F 6E 2E 74 78 74 00 06 00 "
+                                       "00 00 76 35 2E 33 2E 39 "));
+        FakeServer::sendBytes(s, bytes("06 10 00 00 01 00 00 00 0E 00 00 00 74 6D 70 4C 6F 67 2E 33 2E 2E 74 78 74 00 "
+                                       "A1 02 00 00 ") +
+                                     std::string(673, 'L'));
+    });
+    const ClientRun run = runClient({"-server", server.address(), "-open", "report.txt", "-ver"});
+    server.join();
+    std::filesystem::current_path(home);
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_TRUE(cmdline == bytes("00 10 00 00 16 00 00 00 2D 6F 70 65 6E 20 72 65 70 6F 72 74 2E 74 78 74 20 2D 76 65 "
+                                 "72 00 "));
+    EXPECT_TRUE(file == bytes("01 10 00 00 01 00 00 00 0B 00 00 00 72 65 70 6F 72 74 2E 74 78 74 00 04 00 00 00 48 69 "
+                              "0D 0A "));
+    EXPECT_EQ("v5.3.9", readAll(at("version.txt")));
+    EXPECT_EQ(std::string(673, 'L'), readAll(at("joblog.txt")));
+}
+
 TEST_F(ClientEndToEnd, AnAbortIsShownWithItsFiveFields)
 {
     writeAll(at("a.txt"), "text\r\n");

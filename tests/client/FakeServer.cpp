@@ -110,6 +110,14 @@ bool FakeServer::readFile(USockTcp& s, std::string& announced, std::string& cont
     return ok && size >= 0 && readExactly(s, content, size);
 }
 
+std::string FakeServer::readRaw(USockTcp& s, int n)
+{
+    std::string out(static_cast<size_t>(n), '\0');
+    const int got = s.recv(&out[0], n, kReadLimit, 0.05, 50000);
+    out.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return out;
+}
+
 void FakeServer::sendBytes(USockTcp& s, const std::string& bytes)
 {
     const int n = static_cast<int>(bytes.size());

@@ -35,6 +35,8 @@ public:
     static bool readCmdline(USockTcp& s, std::string& text);
     static bool readFile(USockTcp& s, std::string& announced, std::string& content);
 
+    // Exactly n raw bytes, or fewer when the client stops.
+    static std::string readRaw(USockTcp& s, int n);
     static void sendBytes(USockTcp& s, const std::string& bytes);
     // The wire bytes of a whole message.
     static std::string le32(int v);
