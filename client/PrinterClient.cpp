@@ -69,7 +69,8 @@ PrinterClient::Status PrinterClient::run()
         mSock.close();
     if (mSocketsStarted)
         USock::cleanupWSocket();
-    if (status == Exchanged && !mLogPath.empty())
+    // A job without a file always logs that it has none to print: nothing worth a word.
+    if (status == Exchanged && plan.sendsFile && !mLogPath.empty())
         checkLog(mLogPath);
     return status;
 }

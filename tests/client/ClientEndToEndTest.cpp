@@ -385,19 +385,37 @@ TEST_F(ClientEndToEnd, AJobRefusedWhileItsFileIsStillOnTheWay)
 TEST_F(ClientEndToEnd, AnErrorInTheJobLogIsPointedOut)
 {
     server.serve([&](USockTcp& s) {
-        std::string cmdline;
+        std::string cmdline, announced, content;
         ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
+        ASSERT_TRUE(FakeServer::readFile(s, announced, content));
         FakeServer::sendBytes(s, FakeServer::fileBytes(0x1006, "tmpLog.1..txt",
                                                        kLog + "Error[01/Feb/2026 10:00:00]: getprinter: OpenPrinter(): "
                                                               "cannot open printer\r\nInfo[01/Feb/2026 10:00:00]: x\r\n"));
     });
-    const ClientRun run = runClient(client({"-quiet", "-printername", "Nowhere"}));
+    writeAll(at("a.txt"), "text\r\n");
+    const ClientRun run = runClient(client({"-quiet", "-open", at("a.txt"), "-printername", "Nowhere"}));
     server.join();
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.out);
     EXPECT_EQ("draxomeClient: the job log " + out("joblog.txt") +
                   " reports an error: Error[01/Feb/2026 10:00:00]: getprinter: OpenPrinter(): cannot open printer\n",
               run.err);
+}
+
+TEST_F(ClientEndToEnd, AJobWithoutAFileIsNotWarnedAboutHavingNone)
+{
+    server.serve([&](USockTcp& s) {
+        std::string cmdline;
+        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
+        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1005, "version.txt", "v5.3.9"));
+        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1006, "tmpLog.1..txt",
+                                                       "Error[01/Feb/2026 10:00:00]: Printfile::openFile(): no file "
+                                                       "specified; use -open parameter to specify one\r\n"));
+    });
+    const ClientRun run = runClient(client({"-ver"}));
+    server.join();
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
 }
 
 TEST_F(ClientEndToEnd, CommandLinesThatCannotWorkAreRefusedBeforeConnecting)
