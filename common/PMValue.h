@@ -8,9 +8,9 @@ class PMValue {
 public:
     enum Type { CharType = 1, ASCIICharSetType = 2 };
 
-    virtual ~PMValue();
     virtual int getValueType() const = 0;
     virtual void toString(UString& out) const = 0;
     // c is the character as an unsigned byte.
     virtual bool match(unsigned char c) const = 0;
+    virtual ~PMValue();
 };

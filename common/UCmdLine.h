@@ -9,9 +9,9 @@
 // character; any other argument is kept as it stands, quotes included.
 class UCmdLine {
 public:
-    virtual ~UCmdLine();
     // True when every option that needs a value got one.
     virtual bool parse(int& argc, char**& argv) = 0;
+    virtual ~UCmdLine();
 
     // On success argv holds argc separately allocated texts and a null entry after them;
     // the caller releases it with releaseArgcArgv. On failure nothing is left allocated.

@@ -11,7 +11,6 @@ class UIODirEntry;
 class UIODirIterator {
 public:
     UIODirIterator();
-    virtual ~UIODirIterator();
     UIODirIterator(const UIODirIterator&) = delete;
     UIODirIterator& operator=(const UIODirIterator&) = delete;
 
@@ -22,6 +21,7 @@ public:
     // depth: 0 for entries of the start directory, one more per level below.
     // False stops the listing of the directory at hand.
     virtual bool processEntry(const UIODirEntry& entry, int depth) = 0;
+    virtual ~UIODirIterator();
 
     void setRecursive(bool on) { mRecursive = on; }
     void setDescendIntoRejected(bool on) { mDescendIntoRejected = on; }

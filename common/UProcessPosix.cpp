@@ -37,9 +37,8 @@ std::intptr_t UProcess::startNoWait(const char* program, char* const* argv)
     // The child reports a failed exec through this pipe; a successful exec closes it
     // unwritten, so the parent learns of both without waiting for the program itself.
     int fds[2];
-    if (pipe(fds) != 0)
+    if (pipe2(fds, O_CLOEXEC) != 0)
         return kFailed;
-    fcntl(fds[1], F_SETFD, FD_CLOEXEC);
     const pid_t pid = fork();
     if (pid < 0) {
         close(fds[0]);

@@ -116,9 +116,3 @@ TEST(UCmdLineSplit, AgreesWithAStateMachine)
         ASSERT_EQ(reference(text), split(text)) << "[" << text << "]";
     }
 }
-
-TEST(UCmdLineSplit, ReleaseTakesANullVector)
-{
-    UCmdLine::releaseArgcArgv(0, nullptr);
-    UCmdLine::releaseArgcArgv(3, nullptr);
-}

@@ -124,19 +124,3 @@ TEST(KeltoCmdLineTest, MissingValueStopsWithItsMessage)
         EXPECT_EQ(c.message, log.text());
     }
 }
-
-TEST(KeltoCmdLineTest, MissingValueLeavesLaterOptionsUnparsed)
-{
-    KeltoCmdLine o;
-    int argc = 3;
-    char a0[] = "-ver";
-    char a1[] = "-open";
-    char a2[] = "-view";
-    char* vector[] = {a0, a1, a2, nullptr};
-    char** argv = vector;
-    argc = 2; // the vector ends before -view
-    EXPECT_FALSE(o.parse(argc, argv));
-    EXPECT_TRUE(o.ver);
-    EXPECT_FALSE(o.view);
-    EXPECT_STREQ("", o.openFile.str());
-}
