@@ -47,11 +47,11 @@ UDirListing::~UDirListing() { close(); }
 UDirListing::OpenResult UDirListing::open(const char* dirName)
 {
     close();
-    UString spec(dirName);
-    spec += "*";
+    UString search(dirName);
+    search += "*";
     __finddata64_t fd;
     errno = 0;
-    const std::intptr_t h = _findfirst64(spec.str(), &fd);
+    const std::intptr_t h = _findfirst64(search.str(), &fd);
     if (h == -1)
         return errno == EINVAL ? InvalidName : Nothing;
     mHandle = h;
