@@ -355,8 +355,9 @@ bool RecordingDevice::deleteObject(PrintObject object)
     Call& c = record(DeleteObject);
     c.object = idOf(object);
     Object* o = find(object);
-    // An object still selected into the device cannot go.
-    if (o == nullptr || o->deleted || object == mFont || object == mBrush)
+    // Stock objects belong to the system: deleting one does nothing and reports success.
+    // An object of ours that is still selected into the device cannot go.
+    if (o == nullptr || o->deleted || (!o->stock && (object == mFont || object == mBrush)))
         c.ok = false;
     if (!c.ok)
         return false;
@@ -368,6 +369,7 @@ bool RecordingDevice::deleteObject(PrintObject object)
 bool RecordingDevice::textExtent(const char* text, int length, int& cx, int& cy)
 {
     Call& c = record(TextExtent);
+    c.object = idOf(mFont);
     if (text == nullptr || length < 0)
         c.ok = false;
     if (!c.ok)
@@ -387,6 +389,7 @@ bool RecordingDevice::textExtent(const char* text, int length, int& cx, int& cy)
 bool RecordingDevice::textOut(int x, int y, const char* text, int length, const int* advances)
 {
     Call& c = record(TextOut);
+    c.object = idOf(mFont);
     c.x = x;
     c.y = y;
     if (text == nullptr || length < 0)

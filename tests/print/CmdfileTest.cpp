@@ -83,8 +83,9 @@ TEST_F(CmdfileTest, OnlyTheFirst5000BytesAreRead)
 
 TEST_F(CmdfileTest, TheTextEndsAtANulByte)
 {
-    writeFile("nul.ini", std::string("-htext 5\0 -htext 9 -view", 25));
-    ASSERT_EQ(0, parse("-cmdfile nul.ini"));
+    // Not "nul.ini": Windows takes that name for its null device.
+    writeFile("zero.ini", std::string("-htext 5\0 -htext 9 -view", 25));
+    ASSERT_EQ(0, parse("-cmdfile zero.ini"));
     EXPECT_EQ(50, a.htext);
     EXPECT_FALSE(a.view);
 }

@@ -49,7 +49,7 @@ protected:
     static void writeFile(const std::string& name, const std::string& content)
     {
         std::ofstream out(name, std::ios::binary | std::ios::trunc);
-        out << content;
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
     }
 
     // The log's lines as "Level: message", without the date and time of the prefix.

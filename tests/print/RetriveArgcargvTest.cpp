@@ -59,14 +59,3 @@ TEST(RetriveArgcargv, UnterminatedQuoteRunsToTheEnd)
     EXPECT_EQ((Tokens{"-banner", ""}), split("-banner \""));
     EXPECT_EQ((Tokens{""}), split("\""));
 }
-
-TEST(RetriveArgcargv, ReleaseTakesWhatWasHandedOut)
-{
-    int argc = 0;
-    char** argv = nullptr;
-    ASSERT_EQ(0, retrive_argcargv("a b c", argc, argv));
-    ASSERT_EQ(3, argc);
-    ASSERT_NE(nullptr, argv);
-    release_argcargv(argc, argv);
-    release_argcargv(0, nullptr);
-}
