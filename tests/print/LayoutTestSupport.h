@@ -6,6 +6,7 @@
 
 #include "PrintTestSupport.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,7 +44,7 @@ protected:
     int layOut(const std::string& text)
     {
         writeFile("doc.txt", text);
-        device.reset(new RecordingDevice(caps));
+        device.reset(makeDevice ? makeDevice(caps) : new RecordingDevice(caps));
         if (charWidth)
             device->setCharWidth(charWidth);
         job.reset(new Printfile());
@@ -105,6 +106,8 @@ protected:
 
     RecordingDevice::Caps caps;
     RecordingDevice::CharWidth charWidth;
+    // Makes the device instead of a plain recording device, when set.
+    std::function<RecordingDevice*(const RecordingDevice::Caps&)> makeDevice;
     std::unique_ptr<RecordingDevice> device;
     std::unique_ptr<Printfile> job;
 };
