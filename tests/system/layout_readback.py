@@ -11,7 +11,8 @@ on the virtual A4 printer under Wine and reads every job back from its PostScrip
              dark pixels of the rendered page at the rows and columns of the cell grid;
              the same form without -graph: hyphens and bars as characters, no rules;
   landscape  landscape A4 with margins and a banner: the text of every page, the banner on
-             each of them below a full page's last line, and the printed area on the paper.
+             each of them below a full page's last line, and the printed area on the paper;
+and a printer the spooler does not know: the job ends with its message, nothing printed.
 
 Needs WINEPREFIX (the prefix with the virtual printers), ghostscript, and the read-back
 helpers of tests/system/lib.
@@ -400,6 +401,25 @@ def check_landscape(work, driver):
     print("landscape: %d pages with margins and the banner on each: ok" % pages)
 
 
+def check_unknown_printer(work, driver):
+    """A printer the spooler does not know ends the preparation with its message."""
+    job_dir = os.path.join(work, "unknown")
+    os.makedirs(os.path.join(job_dir, "spool"))
+    with open(os.path.join(job_dir, "doc.txt"), "wb") as f:
+        f.write(b"text\r\n")
+    env = dict(os.environ, DRAXOME_SPOOL_DIR=os.path.join(job_dir, "spool"))
+    done = subprocess.run([WINE_RUN, driver, "-printername", "No Such Printer", "-open", "doc.txt",
+                           "-logfile", "job.log"], cwd=job_dir, env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, timeout=RUN_TIMEOUT_S)
+    check(done.returncode == 1, "unknown printer: exit code %d, expected 1" % done.returncode)
+    with open(os.path.join(job_dir, "job.log"), "rb") as f:
+        log = f.read().decode("latin-1")
+    check("b=getprinter(args.printername, printer): canot find specified printer\r\n" in log,
+          "unknown printer: the log does not say so:\n" + log)
+    check(not os.listdir(os.path.join(job_dir, "spool")), "unknown printer: something was printed")
+    print("unknown printer: refused with its message, nothing printed: ok")
+
+
 def main(argv):
     if len(argv) != 2:
         sys.stderr.write(__doc__)
@@ -418,7 +438,7 @@ def main(argv):
     work = tempfile.mkdtemp(prefix="draxome-layout-")
     failed = False
     try:
-        for case in (check_plain, check_wide, check_form, check_landscape):
+        for case in (check_plain, check_wide, check_form, check_landscape, check_unknown_printer):
             try:
                 case(work, driver)
             except (Failure, readback.ReadbackError, subprocess.TimeoutExpired) as e:
