@@ -82,11 +82,13 @@ TEST(ClientCmdLine, AJoinedLineSplitsBackIntoTheSameArguments)
     size_t bad = 0;
     ASSERT_TRUE(ClientCmdLine::join(args, text, bad));
     EXPECT_EQ(args, splitLikeThePrintProgram(text));
+    EXPECT_EQ(args, splitLikeTheServer(text));
 }
 
 // Every argument of up to three characters from the characters that matter, between two
-// others: what the client spells must split back to it, and what it refuses must have no
-// spelling at all (every candidate spelling up to two characters longer is tried).
+// others: what the client spells must split back to it, at the server and at the print
+// program, and what it refuses must have no spelling at all (every candidate spelling up
+// to two characters longer is tried).
 TEST(ClientCmdLine, SpellsExactlyTheArgumentsThatHaveASpelling)
 {
     const std::string alphabet = "a \"\t";
@@ -97,6 +99,7 @@ TEST(ClientCmdLine, SpellsExactlyTheArgumentsThatHaveASpelling)
         size_t bad = 0;
         if (ClientCmdLine::join(want, text, bad)) {
             EXPECT_EQ(want, splitLikeThePrintProgram(text)) << "[" << arg << "] as [" << text << "]";
+            EXPECT_EQ(want, splitLikeTheServer(text)) << "[" << arg << "] as [" << text << "]";
             continue;
         }
         for (const std::string& e : spellings) {
@@ -104,6 +107,8 @@ TEST(ClientCmdLine, SpellsExactlyTheArgumentsThatHaveASpelling)
                 break;
             EXPECT_NE(want, splitLikeThePrintProgram("x " + e + " y")) << "[" << arg << "] refused, yet [" << e
                                                                          << "] spells it";
+            EXPECT_NE(want, splitLikeTheServer("x " + e + " y")) << "[" << arg << "] refused, yet [" << e
+                                                                   << "] spells it for the server";
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "ClientTestSupport.h"
 
 #include "client/ClientMain.h"
+#include "common/UCmdLine.h"
 #include "common/UStopWatch.h"
 #include "print/PrintArgs.h"
 
@@ -108,5 +109,17 @@ std::vector<std::string> splitLikeThePrintProgram(const std::string& text)
     for (int i = 0; i < argc; ++i)
         tokens.push_back(argv[i]);
     release_argcargv(argc, argv);
+    return tokens;
+}
+
+std::vector<std::string> splitLikeTheServer(const std::string& text)
+{
+    int argc = 0;
+    char** argv = nullptr;
+    EXPECT_TRUE(UCmdLine::getArgcArgv(UString(text.c_str()), argc, argv));
+    std::vector<std::string> tokens;
+    for (int i = 0; i < argc; ++i)
+        tokens.push_back(argv[i]);
+    UCmdLine::releaseArgcArgv(argc, argv);
     return tokens;
 }

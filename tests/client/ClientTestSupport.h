@@ -43,3 +43,5 @@ std::string pattern(size_t n, unsigned seed = 1);
 std::vector<std::string> filesIn(const std::filesystem::path& dir);
 // The print program's own splitting of a command line.
 std::vector<std::string> splitLikeThePrintProgram(const std::string& text);
+// The server's.
+std::vector<std::string> splitLikeTheServer(const std::string& text);

@@ -1,6 +1,9 @@
 #include "ClientTestSupport.h"
 
 #include "client/ReplyPlan.h"
+#include "server/KeltoCmdLine.h"
+
+#include <random>
 
 namespace {
 
@@ -80,4 +83,60 @@ TEST(ReplyPlan, AValueOptionWithoutItsValueIsRefused)
     ReplyPlan p;
     std::string error;
     EXPECT_TRUE(p.read({"-open", "-open"}, error));
+}
+
+// Many command lines made of the words that matter, read by the plan and by the server's
+// own option parser: they must agree on the file, on every reply and on refusing.
+TEST(ReplyPlan, AgreesWithTheServersReadingOfManyCommandLines)
+{
+    const std::vector<std::string> words{"-open", "-response", "-logfile", "-listenaddr", "-printlist", "-fontlist",
+                                         "-ver", "-reslist", "-disablelog", "-view", "-Open", "-version", "-graph",
+                                         "a.txt", "", "-", "--open"};
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 20000; ++round) {
+        std::vector<std::string> args;
+        const int n = static_cast<int>(random() % 8);
+        for (int i = 0; i < n; ++i)
+            args.push_back(words[random() % words.size()]);
+
+        ReplyPlan plan;
+        std::string error;
+        const bool planned = plan.read(args, error);
+
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        int argc = n;
+        char** v = argv.data();
+        KeltoCmdLine server;
+        const bool parsed = server.parse(argc, v);
+
+        std::string line;
+        for (const std::string& a : args)
+            line += "[" + a + "]";
+        ASSERT_EQ(parsed, planned) << line;
+        if (!parsed)
+            continue;
+        ASSERT_EQ(std::string(server.openFile.str()), plan.openFile) << line;
+        ASSERT_EQ(!server.openFile.isEmpty(), plan.sendsFile) << line;
+        ASSERT_EQ(server.view, plan.view) << line;
+        Kinds want;
+        if (server.printList)
+            want.push_back(ReplyPlan::PrintList);
+        if (server.fontList)
+            want.push_back(ReplyPlan::FontList);
+        if (server.ver)
+            want.push_back(ReplyPlan::Version);
+        if (!server.view && server.response)
+            want.push_back(ReplyPlan::Response);
+        if (!server.view && server.resList)
+            want.push_back(ReplyPlan::ResList);
+        if (!server.view && server.logEnabled)
+            want.push_back(ReplyPlan::Log);
+        ASSERT_EQ(want, plan.replies) << line;
+        if (server.response) {
+            ASSERT_EQ(std::string(server.responseFile.str()), plan.responseName) << line;
+        }
+    }
 }
