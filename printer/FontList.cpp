@@ -1,0 +1,59 @@
+#include "printer/FontList.h"
+
+#include "common/ULog.h"
+#include "printer/PrinterOs.h"
+
+namespace {
+
+const char* const kFontList = "./fontlist.txt";
+
+// What one enumeration learns: whether a line could not be written.
+struct FontListRun {
+    bool failed = false;
+};
+
+} // namespace
+
+bool listedfont(int pitchAndFamily, unsigned fontType)
+{
+    const unsigned trueType = 0x4;
+    const int fixedPitch = 1;
+    return (fontType & trueType) != 0 && (pitchAndFamily & 0x3) == fixedPitch;
+}
+
+int fontlist_proc(const char* face, int pitchAndFamily, unsigned fontType, void* user)
+{
+    if (face == nullptr || !listedfont(pitchAndFamily, fontType))
+        return 1;
+    FontListRun* run = static_cast<FontListRun*>(user);
+    std::FILE* f = std::fopen(kFontList, "r+b");
+    if (f == nullptr)
+        f = std::fopen(kFontList, "wb");
+    bool ok = f != nullptr;
+    if (ok) {
+        ok = std::fseek(f, 0, SEEK_END) == 0 && std::fprintf(f, "%s\n", face) >= 0;
+        ok = std::fclose(f) == 0 && ok;
+    }
+    if (!ok) {
+        ULog::write("fontlist_proc(...): fopen(\"./fontlist.txt\"): could not write font list", ULog::Error);
+        if (run != nullptr)
+            run->failed = true;
+        return 0;
+    }
+    return 1;
+}
+
+bool fontlist()
+{
+    std::FILE* f = std::fopen(kFontList, "wb");
+    if (f == nullptr)
+        return false;
+    // Every face is appended by a separate open, so the file is closed before they come.
+    std::fclose(f);
+    FontListRun run;
+    if (!PrinterOs::enumScreenFonts(fontlist_proc, &run)) {
+        ULog::write("fontlist(): GetWindowDC(NULL): cannot enumerate fonts", ULog::Error);
+        return false;
+    }
+    return !run.failed;
+}
