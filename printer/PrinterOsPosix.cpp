@@ -136,10 +136,10 @@ PrintDevice* PrinterOs::createDevice(const char* driver, const char* name, const
     RecordingDevice* device = new (std::nothrow) RecordingDevice(p->caps);
     if (device == nullptr)
         return nullptr;
-    // The printable areas of the generic PostScript driver's papers.
-    device->addPaper(1, 203, 267);  // Letter
+    // The printable areas of the generic PostScript driver's papers, as Wine reports them.
+    device->addPaper(1, 203, 266);  // Letter
     device->addPaper(9, 197, 284);  // A4
-    device->addPaper(11, 140, 200); // A5
+    device->addPaper(11, 135, 184); // A5
     FakeSpooler::setLastDevice(device);
     return device;
 }

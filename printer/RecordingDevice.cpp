@@ -369,6 +369,7 @@ bool RecordingDevice::deleteObject(PrintObject object)
 bool RecordingDevice::textExtent(const char* text, int length, int& cx, int& cy)
 {
     Call& c = record(TextExtent);
+    c.object = idOf(mFont);
     if (text == nullptr || length < 0)
         c.ok = false;
     if (!c.ok)
@@ -388,6 +389,7 @@ bool RecordingDevice::textExtent(const char* text, int length, int& cx, int& cy)
 bool RecordingDevice::textOut(int x, int y, const char* text, int length, const int* advances)
 {
     Call& c = record(TextOut);
+    c.object = idOf(mFont);
     c.x = x;
     c.y = y;
     if (text == nullptr || length < 0)

@@ -40,7 +40,8 @@ public:
         int x = 0, y = 0;            // textOut, moveTo, lineTo; textExtent's answer
         int value = 0;               // mode, style, hatch, page number, a query's answer
         std::uint32_t color = 0;     // setBkColor, createBrush
-        int object = 0;              // the object made, selected or deleted (0 = null)
+        int object = 0;              // the object made, selected or deleted (0 = null);
+                                     // for textOut and textExtent the font in use
         int previous = 0;            // selectObject: the object it replaced
         std::string text;            // text drawn or measured, document name, font face
         bool hasAdvances = false;

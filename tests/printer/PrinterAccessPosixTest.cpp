@@ -39,7 +39,7 @@ protected:
         l.caps.widthPixels = 2400;
         l.caps.heightPixels = 3150;
         l.caps.widthMM = 203;
-        l.caps.heightMM = 267;
+        l.caps.heightMM = 266;
     }
 
     static std::vector<std::string> names(UVector<printerinfo*>* printers, int count)
@@ -233,7 +233,7 @@ TEST_F(PrinterAccess, ResetAppliesOrientationPaperAndResolution)
     dc->clearCalls();
     ASSERT_EQ(0, reset_printer("Virtual A4", dc.get(), 1, 11, 600, 0));
     EXPECT_EQ(Log({ "reset fields=0x3 orientation=1 paper=11 quality=300 yres=300" }), dc->log({ RecordingDevice::Reset }));
-    EXPECT_EQ(140, dc->widthMM());
+    EXPECT_EQ(135, dc->widthMM());
     EXPECT_LT(dc->widthPixels(), 2329);
     EXPECT_EQ(300, dc->dpiX());
 

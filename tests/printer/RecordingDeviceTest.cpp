@@ -158,6 +158,7 @@ TEST(RecordingDevice, DrawingIsRecordedWithPageAndAdvances)
     EXPECT_EQ(want, dev.log({ RecordingDevice::TextOut, RecordingDevice::MoveTo, RecordingDevice::LineTo }));
     const auto& calls = dev.calls();
     EXPECT_EQ(0, calls[0].page);
+    EXPECT_EQ(1, calls[3].object); // drawn in the stock font
     EXPECT_EQ(1, calls[3].page);
     EXPECT_EQ(1, dev.pagesEnded());
 }
