@@ -1,0 +1,81 @@
+#pragma once
+
+#include "common/UString.h"
+
+#include <cstdint>
+
+struct sockaddr_in;
+
+// Splits "host:port" into its host text and port. True only for a non-empty host and a
+// port from 1 to 65535; logs nothing, the caller falls back to its default address.
+bool parseAddress(const UString& text, UString& host, int& port);
+// Turns a host text into dotted-decimal text: a dotted address as it is, else the hosts
+// file, else the platform's name service.
+bool resolveHost(const UString& text, UString& result);
+
+// A TCP endpoint over IPv4. The object is a plain record of a handle: copies name the same
+// handle, the destructor never closes it, and only close() does. USockTcp moves the bytes.
+//
+// This is the socket seam: USockWin.cpp (Winsock) and USockPosix.cpp (BSD sockets) hold
+// everything that differs between the two, and the build compiles one of them.
+class USock {
+public:
+    typedef std::uintptr_t Handle;
+    static const Handle kInvalidHandle;
+
+    USock();
+    USock(const USock& other) = default;
+    USock& operator=(const USock& other) = default;
+    virtual ~USock();
+
+    // Moves length bytes with a time limit: see USockTcp. The result is length on success.
+    virtual int send(const char* buf, int length, double timeout, double interval, int chunk) = 0;
+    virtual int recv(char* buf, int length, double timeout, double interval, int chunk) = 0;
+
+    // Windows Sockets 2.2, once per process around all socket use.
+    static bool initWSocket();
+    static void cleanupWSocket();
+
+    void reset();
+    bool open(const UString& addressText, int port);
+    bool bind();
+    bool listen(int backlog);
+    bool accept(USock& client);
+    // The client side of open: connects to address and port.
+    bool connect();
+    bool attach(Handle handle);
+    bool close();
+    bool setNonBlocking();
+    bool setBlocking();
+    bool getPeerAddress(UString& name, UString& peerAddress);
+    static void sleep(double seconds);
+    bool getSockAddr(sockaddr_in& out);
+
+    Handle sock;
+    // 1 while the socket is in the platform's default blocking mode.
+    int blocking;
+    // Host byte order.
+    int port;
+    // Dotted-decimal text.
+    UString address;
+
+protected:
+    // One platform call of at most n bytes, flags 0. The result is the platform's; broken
+    // is set when the connection is gone (an orderly close on receiving, or an error other
+    // than "would block"), so the transfer loop can stop instead of polling a dead socket.
+    int platformSend(const char* buf, int n, bool& broken);
+    int platformRecv(char* buf, int n, bool& broken);
+    // Waits until the socket can take (forWrite) or give bytes, for at most seconds.
+    void waitReady(bool forWrite, double seconds);
+
+private:
+    static Handle createTcpSocket();
+    static void closeHandle(Handle handle);
+    // The address of a dotted text, in network byte order; false for text inet_addr refuses.
+    static bool dottedAddress(const char* text, std::uint32_t& out);
+    // The first IPv4 address the name service gives for text.
+    static bool lookupName(const char* text, std::uint32_t& out);
+    static bool dottedText(std::uint32_t addr, UString& out);
+
+    friend bool resolveHost(const UString& text, UString& result);
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+class USock;
+class USockMAbort;
+
+// The base of every wire message: a 32-bit type code followed by a body whose layout the
+// code decides, with nothing else framing it. Integers on the wire are 32-bit little-endian
+// two's complement. Each message carries the transfer settings its bytes move with.
+// read and write are not virtual: every message class has its own pair, and callers always
+// know which class they expect.
+class USockMessage {
+public:
+    // The type codes. The response file and the printer list share one code: the order of
+    // the exchange tells them apart.
+    static constexpr int kString = 1;
+    static constexpr int kFile = 3;
+    static constexpr int kAbort = 4;
+    static constexpr int kCmdline = 0x1000;
+    static constexpr int kFileName = 0x1001;
+    static constexpr int kFileResponse = 0x1002;
+    static constexpr int kFilePrintList = 0x1002;
+    static constexpr int kFileFontList = 0x1003;
+    static constexpr int kFileResList = 0x1004;
+    static constexpr int kFileVersion = 0x1005;
+    static constexpr int kFileLog = 0x1006;
+
+    static constexpr int kDefaultChunk = 50000;
+
+    // Leaves type to the derived class; a plain USockMessage (type 0) only reads type codes.
+    USockMessage();
+    virtual ~USockMessage();
+    virtual int getType() const;
+
+    bool isType(int code) const;
+    // Takes the other message's transfer settings, so that a message read inside another one
+    // moves with the outer message's settings.
+    void copySettings(const USockMessage& other);
+    // The next type code from the socket, or -1 (logged) when fewer than 4 bytes arrive.
+    int readType(USock& socket);
+
+    // For code 4, reads the rest of the peer's abort into abort and returns true, whatever
+    // that read gave; for any other code reads nothing and returns false.
+    bool checkAbort(int code, USock& socket, USockMAbort& abort);
+    // Sends a default abort: its title and name, and three empty texts.
+    bool sendAbort(USock& socket);
+    bool sendAbort(USock& socket, USockMAbort& abort);
+
+    // The 4 wire bytes of an integer, and back.
+    static void putInt(unsigned char* out, int value);
+    static int getInt(const unsigned char* in);
+
+    int type;
+    // Seconds; negative means no limit.
+    double timeout;
+    // Seconds waited at most between attempts; negative means none.
+    double interval;
+    // Most bytes in one platform call, and the piece size of file content.
+    int chunk;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "net/USockTcp.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Lets failed expectations show the text rather than the object's bytes.
+inline void PrintTo(const UString& s, std::ostream* os) { *os << '"' << s.str() << '"'; }
+
+// A connected pair over loopback: a listener on 127.0.0.1 with a port the system picked,
+// one client connected to it and the accepted server end.
+struct Loopback {
+    Loopback();
+    ~Loopback();
+    // Closes one end, as a peer that goes away does.
+    static void shut(USockTcp& s);
+
+    USockTcp listener;
+    USockTcp client;
+    USockTcp server;
+    int port = 0;
+};
+
+// Points the log at a file of its own for one test and reads it back.
+class NetTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string log() const;
+    void clearLog() const;
+    // True when line (without its level prefix) is one of the logged Error lines.
+    bool logged(const std::string& line) const;
+    // A file name of this test's own, removed at the end.
+    std::string scratch(const std::string& suffix);
+
+private:
+    std::string mLog;
+    std::vector<std::string> mFiles;
+};
+
+std::string readAll(const std::string& path);
+void writeAll(const std::string& path, const std::string& bytes);
+// Sends raw bytes, all of them, as a peer of any make would.
+void sendRaw(USockTcp& s, const std::string& bytes);
+// Receives until the peer closes (or length bytes have come).
+std::string recvAll(USockTcp& s, int length = 1 << 30);
+// Bytes that are not all alike, so misplaced pieces show.
+std::string pattern(size_t n, unsigned seed = 1);
+std::string le32(int v);
