@@ -4,6 +4,7 @@
 #include "common/UOs.h"
 #include "common/UString.h"
 #include "print/PrintArgs.h"
+#include "print/Printfile.h"
 #include "printer/FontList.h"
 #include "printer/PrinterList.h"
 #include "printer/PrinterSetup.h"
@@ -181,6 +182,12 @@ bool Startup::writesClosingLine(const PrintArgs& o)
         if (std::strstr(o.logpath, name) != nullptr)
             return false;
     return true;
+}
+
+bool Startup::printJob()
+{
+    Printfile job;
+    return job.startPrinting();
 }
 
 int Startup::run(const char* commandLine, Job job)

@@ -20,6 +20,9 @@ public:
     // The whole run on the global options record: 0 when the job succeeded, 1 when it
     // failed, -1 when the options could not be parsed (nothing more is logged then).
     static int run(const char* commandLine, Job job);
+    // The program's job step: a job object with its copy of the options as start-up left
+    // them, for the length of the job.
+    static bool printJob();
 
     // The log file and its size limit (with log set): a file larger than logsize bytes is
     // emptied; one that can be neither opened nor created turns log off. Then, log or not,
