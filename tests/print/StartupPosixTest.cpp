@@ -405,4 +405,103 @@ TEST_F(Startup_, ClosingLineIsLeftOutOnlyForAServerJobThatDoesNotWait)
     EXPECT_TRUE(Startup::writesClosingLine(o)) << "the names are compared with their case";
 }
 
+// The whole program with its real job step, on the in-memory printers.
+class WholeRun : public Startup_ {
+protected:
+    static int print(const std::string& commandLine)
+    {
+        return Startup::run(commandLine.c_str(), Startup::printJob);
+    }
+
+    // True when the log holds these lines in this order, others between them allowed.
+    static ::testing::AssertionResult holdsInOrder(const Lines& log, const Lines& wanted)
+    {
+        size_t at = 0;
+        for (const std::string& line : log)
+            if (at < wanted.size() && line == wanted[at])
+                ++at;
+        if (at == wanted.size())
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "missing '" << wanted[at] << "' in " << ::testing::PrintToString(log);
+    }
+};
+
+TEST_F(WholeRun, PrintsALaidOutJobOnTheDefaultPrinter)
+{
+    writeFile("job.txt", "first line\r\nsecond line\r\n");
+    EXPECT_EQ(0, print("-open job.txt"));
+    EXPECT_TRUE(holdsInOrder(logOf("prnlog.txt"),
+                             { "Info: \tchosen resolution=1200x600", "Info: Init printer...", "Info: Start printing...",
+                               "Info: Printing page 1", "Info: End printing...", kHyphens }));
+    EXPECT_TRUE(FakeSpooler::find("Virtual A4")->rawDocuments.empty());
+}
+
+TEST_F(WholeRun, ResponseAloneDoesNotChangeThePrintMode)
+{
+    writeFile("job.txt", "text\r\n");
+    EXPECT_EQ(0, print("-open job.txt -response r.txt"));
+    EXPECT_TRUE(holdsInOrder(logOf("prnlog.txt"), { "Info: Printing page 1", "Info: End printing..." }));
+    EXPECT_FALSE(fs::exists("r.txt"));
+}
+
+TEST_F(WholeRun, MissingFileFailsTheJob)
+{
+    EXPECT_EQ(1, print("-open missing.txt"));
+    EXPECT_TRUE(holdsInOrder(logOf("prnlog.txt"),
+                             { "Error: fopen(filename, \"rb\"): cannot open file",
+                               "Error: Printfile::startPrinting() : could not parse document", kHyphens }));
+}
+
+TEST_F(WholeRun, InventoriesWithoutAFileEndWithExitCode1)
+{
+    EXPECT_EQ(1, print("-printlist -fontlist -reslist -ver"));
+    for (const char* name : { "prntlist.txt", "fontlist.txt", "reslist.txt", "version.txt" })
+        EXPECT_TRUE(fs::exists(name)) << name;
+    EXPECT_TRUE(holdsInOrder(logOf("prnlog.txt"),
+                             { "Error: Printfile::openFile(): no file specified; use -open parameter to specify one",
+                               "Error: Printfile::startPrinting() : could not parse document", kHyphens }));
+}
+
+TEST_F(WholeRun, UnknownPrinterFailsTheJob)
+{
+    writeFile("job.txt", "text\r\n");
+    EXPECT_EQ(1, print("-open job.txt -printername \"Office Laser\""));
+    EXPECT_TRUE(holdsInOrder(logOf("prnlog.txt"),
+                             { "Info: Init printer...",
+                               "Error: b=getprinter(args.printername, printer): canot find specified printer",
+                               "Error: Printfile::startPrinting() : could not parse document" }));
+}
+
+TEST_F(WholeRun, DirectSendsTheFileRaw)
+{
+    writeFile("job.prn", "raw\r\n\f");
+    EXPECT_EQ(0, print("-open job.prn -direct -docname Nightly -printername \"Virtual Letter\""));
+    const FakeSpooler::Printer* letter = FakeSpooler::find("Virtual Letter");
+    ASSERT_EQ(1u, letter->rawDocuments.size());
+    EXPECT_EQ("raw\r\n\f", letter->rawDocuments[0].data);
+    EXPECT_EQ("Nightly", letter->rawDocuments[0].name);
+    for (const std::string& line : logOf("prnlog.txt"))
+        EXPECT_EQ(std::string::npos, line.find("Start printing")) << "no page layout for a raw job";
+}
+
+TEST_F(WholeRun, DirectOnUnknownPrinterLogsTheChain)
+{
+    writeFile("job.prn", "raw");
+    EXPECT_EQ(1, print("-open job.prn -direct -printername Nowhere -defaultres"));
+    EXPECT_TRUE(holdsInOrder(logOf("prnlog.txt"),
+                             { "Error: draxomeDirect() : cannot open printer",
+                               "Error: draxomeDirect(): cannot print document",
+                               "Error: Printfile::startPrinting() : could not print file", kHyphens }));
+}
+
+TEST_F(WholeRun, CopyModePrintsNothing)
+{
+    writeFile("job.txt", "text\r\n");
+    EXPECT_EQ(0, print("-open job.txt -copy out\\x\\job.txt -direct"));
+    EXPECT_EQ("text\r\n", readFile("out/x/job.txt"));
+    EXPECT_TRUE(FakeSpooler::find("Virtual A4")->rawDocuments.empty());
+    for (const std::string& line : logOf("prnlog.txt"))
+        EXPECT_EQ(std::string::npos, line.find("printing")) << line;
+}
+
 } // namespace
