@@ -15,7 +15,8 @@
 namespace {
 
 const char* const kNoPrinter = "Printfile::printfile(): no printer selected; use '-printername' to specify one";
-const char* const kMeasureFailed = "Graphics::get_text_metrics(hdcPrinter, line, width, height);: cannot retrive text width";
+const char* const kMeasureFailed
+    = "Graphics::get_text_metrics(hdcPrinter, line, width, height);: cannot retrive text width";
 
 bool isRuleChar(char c) { return c == '-' || c == '=' || c == '|'; }
 
@@ -145,11 +146,12 @@ int Printfile::layout()
     pageStarts.noEl = 0;
     lines.clear();
     if (file == nullptr) {
-        ULog::write("Printfile::openFile(): no file specified; use -open parameter to specify one", ULog::Error);
+        ULog::write("Printfile::layout(): file==NULL: the document is not open", ULog::Error);
         return result = -1;
     }
     if (hdcPrinter == nullptr) {
-        ULog::write("init_printer(hdcPrinter): cannot init specified printer", ULog::Error);
+        ULog::write("Printfile::layout(): hdcPrinter==NULL: there is no printer to lay the document out for",
+            ULog::Error);
         return result = -1;
     }
     if (measurePage() != 0)
@@ -226,7 +228,8 @@ int Printfile::countLines()
 
 int Printfile::measureW(int fontWidthToTry, const char* warning, int& measured)
 {
-    PrintObject saved = Graphics::select_font(hdcPrinter, trunc32(htextPx), fontWidthToTry, args.fontface, Graphics::Bold);
+    PrintObject saved
+        = Graphics::select_font(hdcPrinter, trunc32(htextPx), fontWidthToTry, args.fontface, Graphics::Bold);
     if (saved == nullptr) {
         ULog::write(warning, ULog::Warning);
         return -1;

@@ -97,7 +97,8 @@ TEST(LineReader, OtherControlBytesAreDropped)
 TEST(LineReader, BoxCharactersOfCodePage437BecomeRuleCharacters)
 {
     // A single frame, a double frame and a shading block that stays as it is.
-    EXPECT_EQ((Lines { "------", "|    |", "------" }), readAll("\xda\xc4\xc4\xc4\xc4\xbf\r\n\xb3    \xb3\r\n\xc0\xc4\xc4\xc4\xc4\xd9\r\n"));
+    EXPECT_EQ((Lines { "------", "|    |", "------" }),
+        readAll("\xda\xc4\xc4\xc4\xc4\xbf\r\n\xb3    \xb3\r\n\xc0\xc4\xc4\xc4\xc4\xd9\r\n"));
     EXPECT_EQ((Lines { "-=-", "| |", "---" }), readAll("\xc9=\xbb\r\n\xba \xba\r\n\xc8\xcd\xbc"));
     EXPECT_EQ((Lines { "\xb0\xb1\xb2" "A" }), readAll("\xb0\xb1\xb2" "A"));
 }

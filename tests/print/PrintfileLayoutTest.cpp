@@ -12,7 +12,9 @@ using Ints = std::vector<int>;
 // characters exactly w wide.
 RecordingDevice::CharWidth widths(int naturalW)
 {
-    return [naturalW](const PrintDevice::FontSpec& font, unsigned char) { return font.width == 0 ? naturalW : font.width; };
+    return [naturalW](const PrintDevice::FontSpec& font, unsigned char) {
+        return font.width == 0 ? naturalW : font.width;
+    };
 }
 
 // The widths the job asked its fonts for, in order.
@@ -80,7 +82,8 @@ TEST_F(LayoutTest, PixelsFromMillimetresAndMargins)
     EXPECT_DOUBLE_EQ(3358.0 * 10 / 284 / 10, job->hlinePx);
     EXPECT_EQ(static_cast<int>(2945 / (job->htextPx + job->hlinePx)), job->linesPerPage);
     EXPECT_EQ(55, job->linesPerPage);
-    EXPECT_EQ((Lines { "Info: Printer settings:\tWidth: 197milimeters(2329pixels)\tHeight: 284milimeters(3358pixels)" }),
+    EXPECT_EQ(
+        (Lines { "Info: Printer settings:\tWidth: 197milimeters(2329pixels)\tHeight: 284milimeters(3358pixels)" }),
         logged());
 }
 
@@ -353,8 +356,8 @@ TEST_F(LayoutTest, MissingFileOrDevice)
     EXPECT_EQ((Lines {
                   "Error: Printfile::openFile(): no file specified; use -open parameter to specify one",
                   "Error: fopen(filename, \"rb\"): cannot open file",
-                  "Error: Printfile::openFile(): no file specified; use -open parameter to specify one",
-                  "Error: init_printer(hdcPrinter): cannot init specified printer",
+                  "Error: Printfile::layout(): file==NULL: the document is not open",
+                  "Error: Printfile::layout(): hdcPrinter==NULL: there is no printer to lay the document out for",
               }),
         logged());
 }
