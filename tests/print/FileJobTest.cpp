@@ -80,18 +80,6 @@ protected:
     PrintArgs options;
 };
 
-TEST_F(FileJobTest, ModeFollowsCopyAndRunAlone)
-{
-    options.direct = true;
-    respondTo("r.txt");
-    EXPECT_FALSE(FileJob(options).handsOver()) << "-direct and -response alone still print";
-    copyTo("c.txt");
-    EXPECT_TRUE(FileJob(options).handsOver());
-    options.copy = false;
-    runWith("x");
-    EXPECT_TRUE(FileJob(options).handsOver());
-}
-
 TEST_F(FileJobTest, MakeDirectoriesCreatesEveryLevelAndReportsTheLast)
 {
     EXPECT_TRUE(makeDirectories("a\\b\\c\\f.txt"));
