@@ -1,6 +1,7 @@
 #include "common/UShell.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 bool UShell::copyFile(const char* source, const char* target)
@@ -13,10 +14,12 @@ bool UShell::createDirectory(const char* path) { return CreateDirectoryA(path, n
 bool UShell::execute(const char* verb, const char* file, const char* parameters, Process& process)
 {
     process = nullptr;
+    // Opening a document may go through a shell extension, which needs COM on this
+    // thread; a second initialisation is harmless, so nothing is kept about it.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SHELLEXECUTEINFOA info;
     ZeroMemory(&info, sizeof info);
-    static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the 32-bit record");
-    info.cbSize = sizeof info;
+    info.cbSize = sizeof info; // 60 bytes in the 32-bit program
     // Keep the handle so the caller can wait; and never show an error box: the program is
     // started by a server with nobody at the screen, and a box would wait for ever.
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
