@@ -1,0 +1,3 @@
+#include "common/PMValue.h"
+
+PMValue::~PMValue() = default;

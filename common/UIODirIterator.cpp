@@ -1,0 +1,165 @@
+#include "common/UIODirIterator.h"
+
+#include "common/PMMachineWildcard.h"
+#include "common/UDirListing.h"
+#include "common/UIODirEntry.h"
+#include "common/ULock.h"
+#include "common/ULog.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+ULock& listingLock()
+{
+    static ULock lock;
+    return lock;
+}
+
+// The second process-wide lock: it serialises the opening of listings across all
+// iterators and threads, and must exist before the entry function runs.
+[[maybe_unused]] ULock& gListingLockBeforeMain = listingLock();
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The path as the platform's path splitting sees it: an optional drive ("C:"), a
+// directory part up to the last separator, and a file name with its extension. Only a
+// path whose last two parts are empty names a directory to walk.
+bool namesDirectory(const char* path)
+{
+    const size_t n = std::strlen(path);
+    if (n == 0)
+        return true;
+    if (isSeparator(path[n - 1]))
+        return true;
+    return n == 2 && path[1] == ':';
+}
+
+} // namespace
+
+UIODirIterator::UIODirIterator()
+    : mRecursive(true), mDescendIntoRejected(true), mDirFilterOn(false), mFileFilterOn(false),
+      mFileFilter(nullptr), mDirFilter(nullptr), mCaseSensitive(false)
+{
+}
+
+UIODirIterator::~UIODirIterator() { releaseFilters(); }
+
+void UIODirIterator::setFileFilter(const UString& pattern)
+{
+    mFilePattern = pattern;
+    mFileFilterOn = true;
+}
+
+void UIODirIterator::setDirFilter(const UString& pattern)
+{
+    mDirPattern = pattern;
+    mDirFilterOn = true;
+}
+
+void UIODirIterator::releaseFilters()
+{
+    delete mFileFilter;
+    delete mDirFilter;
+    mFileFilter = nullptr;
+    mDirFilter = nullptr;
+}
+
+bool UIODirIterator::makeFilter(PMMachineWildcard*& filter, bool& on, const UString& pattern,
+                                const char* noMemory, const char* noBuild)
+{
+    filter = new (std::nothrow) PMMachineWildcard;
+    if (filter == nullptr) {
+        ULog::write(noMemory, ULog::Warning);
+        return false;
+    }
+    filter->setPattern(pattern.str());
+    if (!mCaseSensitive)
+        filter->caseSensitive = false;
+    if (!filter->build()) {
+        ULog::write(noBuild, ULog::Warning);
+        on = false;
+        delete filter;
+        filter = nullptr;
+    }
+    return true;
+}
+
+bool UIODirIterator::start(const UString& path)
+{
+    if (!namesDirectory(path.str())) {
+        ULog::write("UIODirIterator::start: path is invalid", ULog::Error);
+        return false;
+    }
+    releaseFilters();
+    if (mDirFilterOn &&
+        !makeFilter(mDirFilter, mDirFilterOn, mDirPattern,
+                    "UIODirIterator::iterateDir(): mDirFilter==NULL: memory allocation error",
+                    "UIODirIterator::iterateDir(): !mDirFilter->build(): could not buile dir filter machine")) {
+        releaseFilters();
+        return false;
+    }
+    if (mFileFilterOn &&
+        !makeFilter(mFileFilter, mFileFilterOn, mFilePattern,
+                    "UIODirIterator::iterateDir(): mFileFilter==NULL: memory allocation error",
+                    "UIODirIterator::iterateDir(): !mFileFilter->build(): could not buile file filter machine")) {
+        releaseFilters();
+        return false;
+    }
+    const bool result = iterateDir(path, 0);
+    releaseFilters();
+    return result;
+}
+
+bool UIODirIterator::iterateDir(const UString& dirName, int depth)
+{
+    UDirListing listing;
+    UDirListing::OpenResult opened;
+    {
+        ULockGuard guard(listingLock());
+        opened = listing.open(dirName.str());
+    }
+    if (opened == UDirListing::InvalidName) {
+        ULog::write("UIODirIterator::iterateDir: _findfirst(): dirName is invalid", ULog::Error);
+        return false;
+    }
+    if (opened == UDirListing::Nothing)
+        return true;
+
+    do {
+        const UDirListing::Entry& e = listing.entry();
+        if (std::strcmp(e.name, ".") == 0 || std::strcmp(e.name, "..") == 0)
+            continue;
+        bool rejected = false;
+        if (mDirFilterOn && mDirFilter != nullptr && e.directory && !mDirFilter->match(e.name))
+            rejected = true;
+        if (mFileFilterOn && mFileFilter != nullptr && !e.directory && !mFileFilter->match(e.name))
+            rejected = true;
+
+        if (!rejected) {
+            UIODirEntry entry;
+            entry.size = e.size;
+            entry.path = dirName;
+            entry.path += e.name;
+            entry.attributes.archive = e.archive;
+            entry.attributes.hidden = e.hidden;
+            entry.attributes.readOnly = e.readOnly;
+            entry.attributes.directory = e.directory;
+            entry.attributes.system = e.system;
+            entry.created = e.created;
+            entry.modified = e.modified;
+            entry.accessed = e.accessed;
+            if (!processEntry(entry, depth))
+                return true;
+        }
+        if (mRecursive && e.directory && (!rejected || mDescendIntoRejected)) {
+            UString sub(dirName);
+            sub += e.name;
+            sub += "/";
+            if (!iterateDir(sub, depth + 1))
+                return true;
+        }
+    } while (listing.next());
+    return true;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+// The operating-system seam for starting programs: the run-time library's spawn in no-wait
+// mode and its wait on Windows, fork, exec and waitpid elsewhere. UProcessWin.cpp and
+// UProcessPosix.cpp implement it; the build picks one.
+class UProcess {
+public:
+    static const std::intptr_t kFailed = -1;
+
+    // Starts the program file (a name relative to the current directory, or a path) with
+    // the null-terminated argument vector, without waiting for it. Returns a handle, or
+    // kFailed when the program could not be started.
+    static std::intptr_t startNoWait(const char* program, char* const* argv);
+    // Waits until the started program has ended, and gives up the handle. Its exit status
+    // is not asked for.
+    static void wait(std::intptr_t handle);
+    // Gives up the handle of a program that is left running.
+    static void release(std::intptr_t handle);
+};

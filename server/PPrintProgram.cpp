@@ -1,0 +1,45 @@
+#include "server/PPrintProgram.h"
+
+#include "common/UDirListing.h"
+#include "common/UProcess.h"
+#include "common/UString.h"
+
+const char* const PPrintProgram::kPrintProgram = "draxome.exe";
+const char* const PPrintProgram::kOutsideProgram = "velquin.exe";
+
+const char* PPrintProgram::findPrintProgram()
+{
+    if (UDirListing::exists(kOutsideProgram))
+        return kOutsideProgram;
+    if (UDirListing::exists(kPrintProgram))
+        return kPrintProgram;
+    return nullptr;
+}
+
+bool PPrintProgram::runJob(const char* program, char* const* argv, bool view)
+{
+    const std::intptr_t process = UProcess::startNoWait(program, argv);
+    if (process == UProcess::kFailed)
+        return false;
+    // A program left running with -view still holds a handle; it is given up at once so
+    // that -view jobs do not pile up handles for the life of the server.
+    if (view)
+        UProcess::release(process);
+    else
+        UProcess::wait(process);
+    return true;
+}
+
+bool PPrintProgram::runInventory(const char* program)
+{
+    char printList[] = "-printlist";
+    char fontList[] = "-fontlist";
+    char ver[] = "-ver";
+    UString name(program);
+    char* const argv[] = {name.str(), printList, fontList, ver, nullptr};
+    const std::intptr_t process = UProcess::startNoWait(program, argv);
+    if (process == UProcess::kFailed)
+        return false;
+    UProcess::wait(process);
+    return true;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// The print program as the server sees it: a file in the current directory that it
+// starts and, for a job, waits for. Results come back only as files; the program's exit
+// status is never read.
+class PPrintProgram {
+public:
+    static const char* const kPrintProgram;   // "draxome.exe"
+    static const char* const kOutsideProgram; // "velquin.exe", started in its place when present
+
+    // "velquin.exe" if such an entry exists in the current directory, else "draxome.exe"
+    // if that exists, else null. Asked for every job, so a program file that comes or
+    // goes while the server runs is noticed at the next job.
+    static const char* findPrintProgram();
+
+    // Starts program with the null-terminated argument vector without waiting and, unless
+    // view is set, waits until it has ended. False when it could not be started. The
+    // vector stays the caller's to release.
+    static bool runJob(const char* program, char* const* argv, bool view);
+
+    // Start-up's inventory run: program, "-printlist", "-fontlist", "-ver", awaited.
+    // False when it could not be started.
+    static bool runInventory(const char* program);
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+// A stand-in for the print program that reports how it was started. In the directory it
+// runs in it writes "standin-args.txt": a line "program=<its own file name>", where the
+// platform tells it a line "argv0=<its first argument>", and "arg=<argument>" for each
+// further argument; then it creates "standin-done.txt". When "standin-sleep.txt" exists
+// it first sleeps for a second.
+
+#include <filesystem>
+#include <string>
+
+namespace standin {
+
+// Puts the stand-in into dir under the given file name.
+void install(const std::filesystem::path& dir, const std::string& name);
+// Whether the stand-in can see its first argument (a script started by exec cannot).
+bool reportsArgv0();
+// A file that opens for writing but whose writes fail, or empty where there is none.
+std::string failingWritePath();
+
+} // namespace standin
