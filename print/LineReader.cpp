@@ -1,0 +1,90 @@
+#include "print/LineReader.h"
+
+#include "printer/Graphics.h"
+
+namespace {
+
+const int kCR = 13;
+const int kLF = 10;
+const int kFormFeed = 12;
+
+} // namespace
+
+LineReader::LineReader(std::FILE* file)
+    : mFile(file)
+    , mPos(0)
+    , mEnd(0)
+    , mAtEnd(false)
+{
+}
+
+void LineReader::attach(std::FILE* file)
+{
+    mFile = file;
+    mPos = mEnd = 0;
+    mAtEnd = false;
+}
+
+int LineReader::next()
+{
+    if (mPos < mEnd)
+        return mBuffer[mPos++];
+    if (mAtEnd || mFile == nullptr)
+        return EOF;
+    // A read error ends the document where it stands, as the end of the file would.
+    const size_t got = std::fread(mBuffer, 1, sizeof mBuffer, mFile);
+    if (got == 0) {
+        mAtEnd = true;
+        return EOF;
+    }
+    mPos = 0;
+    mEnd = static_cast<int>(got);
+    return mBuffer[mPos++];
+}
+
+bool LineReader::readLine(char* line, int size, int& length)
+{
+    length = 0;
+    if (line == nullptr || size < 2) {
+        if (line != nullptr && size > 0)
+            line[0] = '\0';
+        return false;
+    }
+    const int limit = size - 1;
+    bool skippedLineEnd = false;
+    for (;;) {
+        const int byte = next();
+        if (byte == EOF) {
+            line[length] = '\0';
+            return length > 0;
+        }
+        const int c = Graphics::lineChar(static_cast<unsigned char>(byte));
+        if (c >= 32) {
+            line[length++] = static_cast<char>(c);
+            if (length == limit)
+                break;
+        } else if (c == kCR || c == kLF) {
+            if (length > 0)
+                break;
+            if (skippedLineEnd)
+                break;
+            skippedLineEnd = true;
+        } else if (c == kFormFeed) {
+            line[length++] = static_cast<char>(c);
+            break;
+        }
+        // Any other control byte is dropped.
+    }
+    line[length] = '\0';
+    return true;
+}
+
+bool LineReader::rewind()
+{
+    mPos = mEnd = 0;
+    mAtEnd = false;
+    if (mFile == nullptr)
+        return false;
+    std::clearerr(mFile);
+    return std::fseek(mFile, 0, SEEK_SET) == 0;
+}
