@@ -43,6 +43,12 @@ public:
     bool accept(USock& client);
     // The client side of open: connects to address and port.
     bool connect();
+    enum ConnectResult { Connected, ConnectFailed, ConnectTimedOut };
+    // The same within timeout seconds: a host that drops connection requests (a firewall
+    // that answers nothing) would keep a plain connect waiting for minutes. A refused or
+    // unreachable address fails as soon as the system knows. The socket keeps its
+    // blocking mode either way.
+    ConnectResult connect(double timeout);
     bool attach(Handle handle);
     bool close();
     bool setNonBlocking();

@@ -1,6 +1,8 @@
 // The BSD-sockets side of the socket seam: what the native build and its tests run on.
 #include "net/USock.h"
 
+#include "common/UStopWatch.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -103,6 +105,53 @@ bool USock::connect()
     if (!getSockAddr(sa))
         return false;
     return ::connect(fd(sock), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != -1;
+}
+
+USock::ConnectResult USock::connect(double timeout)
+{
+    sockaddr_in sa;
+    if (!getSockAddr(sa))
+        return ConnectFailed;
+    const int s = fd(sock);
+    const int flags = ::fcntl(s, F_GETFL, 0);
+    if (flags == -1 || ::fcntl(s, F_SETFL, flags | O_NONBLOCK) == -1)
+        return ConnectFailed;
+    ConnectResult result = ConnectFailed;
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0) {
+        result = Connected;
+    } else if (errno == EINPROGRESS || errno == EINTR) {
+        // The handshake goes on by itself; the socket turns writable when it has ended,
+        // one way or the other, and SO_ERROR then tells which.
+        UStopWatch watch;
+        watch.start();
+        result = ConnectTimedOut;
+        for (;;) {
+            const double left = (timeout < 0 ? 0 : timeout) - watch.stopAndSeconds();
+            const double ms = left * 1000.0;
+            pollfd p;
+            p.fd = s;
+            p.events = POLLOUT;
+            p.revents = 0;
+            const int r = ::poll(&p, 1, ms <= 0 ? 0 : ms >= 2e9 ? 2000000000 : static_cast<int>(ms) + 1);
+            if (r > 0) {
+                int err = 0;
+                socklen_t len = sizeof err;
+                const bool ok = ::getsockopt(s, SOL_SOCKET, SO_ERROR, &err, &len) == 0 && err == 0;
+                result = ok ? Connected : ConnectFailed;
+                break;
+            }
+            if (r < 0 && errno != EINTR) {
+                result = ConnectFailed;
+                break;
+            }
+            if (r == 0 && ms <= 0)
+                break;
+        }
+    }
+    // A connection that is half made when the time is up stays the caller's to close.
+    if (::fcntl(s, F_SETFL, flags) == -1)
+        return ConnectFailed;
+    return result;
 }
 
 bool USock::attach(Handle handle)

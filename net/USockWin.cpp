@@ -115,6 +115,51 @@ bool USock::connect()
     return ::connect(sk(sock), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != SOCKET_ERROR;
 }
 
+USock::ConnectResult USock::connect(double timeout)
+{
+    sockaddr_in sa;
+    if (!getSockAddr(sa))
+        return ConnectFailed;
+    // Winsock cannot tell a socket's mode: the object's own record says which to go back to.
+    u_long on = 1;
+    if (::ioctlsocket(sk(sock), FIONBIO, &on) == SOCKET_ERROR)
+        return ConnectFailed;
+    ConnectResult result = ConnectFailed;
+    if (::connect(sk(sock), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != SOCKET_ERROR) {
+        result = Connected;
+    } else if (WSAGetLastError() == WSAEWOULDBLOCK) {
+        // A connection that is made turns the socket writable; one that fails is reported
+        // in the exception set, not as writable.
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(sk(sock), &writable);
+        FD_SET(sk(sock), &failed);
+        const double ms = timeout < 0 ? 0 : timeout * 1000.0;
+        const long total = ms >= 2e9 ? 2000000000L : static_cast<long>(ms);
+        timeval tv;
+        tv.tv_sec = total / 1000;
+        tv.tv_usec = (total % 1000) * 1000;
+        const int r = ::select(0, nullptr, &writable, &failed, &tv);
+        if (r == 0) {
+            result = ConnectTimedOut;
+        } else if (r > 0 && FD_ISSET(sk(sock), &writable) && !FD_ISSET(sk(sock), &failed)) {
+            int err = 0;
+            int len = sizeof err;
+            const bool ok =
+                ::getsockopt(sk(sock), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) == 0 && err == 0;
+            result = ok ? Connected : ConnectFailed;
+        }
+    }
+    if (blocking != 0) {
+        u_long off = 0;
+        if (::ioctlsocket(sk(sock), FIONBIO, &off) == SOCKET_ERROR)
+            return ConnectFailed;
+    }
+    return result;
+}
+
 bool USock::attach(Handle handle)
 {
     sockaddr_in sa;

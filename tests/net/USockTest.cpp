@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 TEST(ParseAddressTest, HostAndPortFromText)
 {
@@ -289,4 +290,68 @@ TEST_F(USockTest, ClosedConnectionEndsTheTransfer)
         result = lo.server.send(block.data(), static_cast<int>(block.size()), -1.0, 0.1, 50000);
     EXPECT_NE(static_cast<int>(block.size()), result);
     EXPECT_LT(w.stopAndSeconds(), 10.0f);
+}
+
+TEST_F(USockTest, ConnectWithinATimeLimit)
+{
+    // A listener that takes connections: the connect succeeds and the socket keeps its mode.
+    Loopback lo;
+    USockTcp s;
+    ASSERT_TRUE(s.open("127.0.0.1", lo.port));
+    EXPECT_EQ(USock::Connected, s.connect(5.0));
+    EXPECT_EQ(1, s.blocking);
+    USockTcp peer;
+    ASSERT_TRUE(lo.listener.accept(peer));
+    sendRaw(s, "hello");
+    EXPECT_EQ("hello", recvAll(peer, 5));
+    EXPECT_TRUE(peer.close());
+    EXPECT_TRUE(s.close());
+
+    // Nobody listens on a port just given up: refused at once, not at the limit.
+    USockTcp gone;
+    ASSERT_TRUE(gone.open("127.0.0.1", 0));
+    ASSERT_TRUE(gone.bind());
+    ASSERT_TRUE(gone.attach(gone.sock));
+    const int freePort = gone.port;
+    ASSERT_TRUE(gone.close());
+    USockTcp refused;
+    ASSERT_TRUE(refused.open("127.0.0.1", freePort));
+    UStopWatch w;
+    w.start();
+    EXPECT_EQ(USock::ConnectFailed, refused.connect(20.0));
+    EXPECT_LT(w.stopAndSeconds(), 5.0f);
+    EXPECT_TRUE(refused.close());
+}
+
+TEST_F(USockTest, ConnectToAFullBacklogTimesOut)
+{
+    // A listener that never accepts, with the shortest backlog: once its queue is full the
+    // system drops further connection requests unanswered, as a firewall that swallows
+    // them does, and only the time limit ends the wait. (Addresses outside loopback are
+    // not ours to try.)
+    USockTcp listener;
+    ASSERT_TRUE(listener.open("127.0.0.1", 0));
+    ASSERT_TRUE(listener.bind());
+    ASSERT_TRUE(listener.listen(0));
+    ASSERT_TRUE(listener.attach(listener.sock));
+    std::vector<USockTcp> queued;
+    USock::ConnectResult last = USock::Connected;
+    float waited = 0;
+    for (int i = 0; i < 16 && last == USock::Connected; ++i) {
+        USockTcp s;
+        ASSERT_TRUE(s.open("127.0.0.1", listener.port));
+        UStopWatch w;
+        w.start();
+        last = s.connect(0.5);
+        waited = w.stopAndSeconds();
+        queued.push_back(s);
+    }
+    EXPECT_EQ(USock::ConnectTimedOut, last);
+    EXPECT_GE(waited, 0.45f);
+    EXPECT_LT(waited, 3.0f);
+    // The socket is left as it was: blocking, and the caller's to close.
+    EXPECT_EQ(1, queued.back().blocking);
+    for (USockTcp& s : queued)
+        EXPECT_TRUE(s.close());
+    EXPECT_TRUE(listener.close());
 }
