@@ -29,7 +29,7 @@ public:
     std::string outdir = ".";
     bool quiet = false;
     bool replace = false;
-    // Seconds the client waits at most for any part of a reply.
+    // Seconds the client waits at most for the connection and for any part of a reply.
     double timeout = kDefaultTimeout;
     std::vector<std::string> printArgs;
 };

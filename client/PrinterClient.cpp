@@ -118,7 +118,13 @@ PrinterClient::Status PrinterClient::connect()
     mSocketsStarted = true;
     if (!mSock.open(UString(mOptions.host.c_str()), mOptions.port))
         return fail(NetworkError, "cannot find the host '" + mOptions.host + "'");
-    if (!mSock.connect()) {
+    switch (mSock.connect(mOptions.timeout)) {
+    case USock::Connected: break;
+    case USock::ConnectTimedOut:
+        mSock.close();
+        return fail(NetworkError, "cannot connect to " + where() + ": no answer within " +
+                                      seconds(mOptions.timeout) + " seconds (see -timeout)");
+    case USock::ConnectFailed:
         mSock.close();
         return fail(NetworkError,
                     "cannot connect to " + where() + ": no print server is listening there, or it cannot be reached");

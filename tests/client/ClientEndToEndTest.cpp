@@ -219,6 +219,36 @@ TEST_F(ClientEndToEnd, NoServerListening)
     EXPECT_LT(run.seconds, 5.0);
 }
 
+TEST_F(ClientEndToEnd, ConnectGivesUpAtTheTimeLimit)
+{
+    // A listener that never accepts, its queue of one filled: further requests go
+    // unanswered, as at a host behind a firewall that drops them.
+    USockTcp listener;
+    ASSERT_TRUE(listener.open("127.0.0.1", 0));
+    ASSERT_TRUE(listener.bind());
+    ASSERT_TRUE(listener.listen(0));
+    ASSERT_TRUE(listener.attach(listener.sock));
+    std::vector<USockTcp> queued;
+    for (int i = 0; i < 16; ++i) {
+        USockTcp s;
+        ASSERT_TRUE(s.open("127.0.0.1", listener.port));
+        const USock::ConnectResult r = s.connect(0.3);
+        queued.push_back(s);
+        if (r != USock::Connected)
+            break;
+    }
+    const std::string where = "127.0.0.1:" + std::to_string(listener.port);
+    const ClientRun run = runClient({"-server", where, "-outdir", at("out"), "-timeout", "0.8", "-ver"});
+    EXPECT_EQ(3, run.status);
+    EXPECT_EQ("draxomeClient: cannot connect to " + where + ": no answer within 0.8 seconds (see -timeout)\n",
+              run.err);
+    EXPECT_GE(run.seconds, 0.7);
+    EXPECT_LT(run.seconds, 5.0);
+    for (USockTcp& s : queued)
+        s.close();
+    listener.close();
+}
+
 TEST_F(ClientEndToEnd, ReplyNamesNeverLeaveTheOutputDirectory)
 {
     std::filesystem::create_directories(dir / "out");
