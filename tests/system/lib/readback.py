@@ -6,6 +6,7 @@ pixels. Standard library only, plus ghostscript (gs) on the PATH.
 Used as a module (import readback) or from a shell:
   readback.py text JOB.ps             text of every page, pages separated by form feeds
   readback.py pagesize JOB.ps         "W H" in points for every PageSize the job requests
+  readback.py pdf JOB.ps OUT.pdf      the job as PDF, landscape pages turned upright
   readback.py png JOB.ps OUTDIR [RES] render every page (png16m, RES dpi, default 100),
                                       print the PNG paths, one a line
   readback.py pngsize PAGE.png        "W H" in pixels
@@ -225,6 +226,8 @@ def _main(argv):
         elif command == "pagesize" and len(argv) == 3:
             for w, h in page_sizes(path):
                 print("%g %g" % (w, h))
+        elif command == "pdf" and len(argv) == 4:
+            ps_to_pdf(path, argv[3])
         elif command == "png" and len(argv) in (4, 5):
             resolution = int(argv[4]) if len(argv) == 5 else 100
             for page in render_pages(path, argv[3], resolution):

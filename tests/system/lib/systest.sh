@@ -5,7 +5,7 @@
 #                          (kept and named instead when SYSTEST_KEEP is set)
 #   run_windows EXE ARG... run a Windows program under tools/wine-run with a time limit
 #   job_files DIR          the PostScript jobs in DIR, oldest first, one a line
-#   readback COMMAND ...   tests/system/lib/readback.py (text, pagesize, png, darkrun...)
+#   readback COMMAND ...   tests/system/lib/readback.py (text, pagesize, pdf, png, darkrun...)
 # The virtual printers write one file per job into DRAXOME_SPOOL_DIR; a test that gives
 # run_windows a spool directory of its own reads exactly its own jobs.
 
