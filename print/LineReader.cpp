@@ -12,6 +12,7 @@ const int kFormFeed = 12;
 
 LineReader::LineReader(std::FILE* file)
     : mFile(file)
+    , mAbsorb(AbsorbNone)
     , mPos(0)
     , mEnd(0)
     , mAtEnd(false)
@@ -21,6 +22,7 @@ LineReader::LineReader(std::FILE* file)
 void LineReader::attach(std::FILE* file)
 {
     mFile = file;
+    mAbsorb = AbsorbNone;
     mPos = mEnd = 0;
     mAtEnd = false;
 }
@@ -51,7 +53,6 @@ bool LineReader::readLine(char* line, int size, int& length)
         return false;
     }
     const int limit = size - 1;
-    bool skippedLineEnd = false;
     for (;;) {
         const int byte = next();
         if (byte == EOF) {
@@ -59,21 +60,31 @@ bool LineReader::readLine(char* line, int size, int& length)
             return length > 0;
         }
         const int c = Graphics::lineChar(static_cast<unsigned char>(byte));
-        if (c >= 32) {
-            line[length++] = static_cast<char>(c);
-            if (length == limit)
-                break;
-        } else if (c == kCR || c == kLF) {
-            if (length > 0)
-                break;
-            if (skippedLineEnd)
-                break;
-            skippedLineEnd = true;
-        } else if (c == kFormFeed) {
-            line[length++] = static_cast<char>(c);
+        if (c == kCR || c == kLF) {
+            const Absorb self = c == kCR ? AbsorbCR : AbsorbLF;
+            const Absorb partner = c == kCR ? AbsorbLF : AbsorbCR;
+            if (mAbsorb == AbsorbAny || mAbsorb == self) {
+                // The previous line's own line end: after a form feed or the limit its
+                // pair partner may follow too.
+                mAbsorb = mAbsorb == AbsorbAny ? partner : AbsorbNone;
+                continue;
+            }
+            mAbsorb = partner;
             break;
         }
-        // Any other control byte is dropped.
+        if (c >= 32) {
+            mAbsorb = AbsorbNone;
+            line[length++] = static_cast<char>(c);
+            if (length == limit) {
+                mAbsorb = AbsorbAny;
+                break;
+            }
+        } else if (c == kFormFeed) {
+            line[length++] = static_cast<char>(c);
+            mAbsorb = AbsorbAny;
+            break;
+        }
+        // Any other control byte is dropped and changes nothing.
     }
     line[length] = '\0';
     return true;
@@ -83,6 +94,7 @@ bool LineReader::rewind()
 {
     mPos = mEnd = 0;
     mAtEnd = false;
+    mAbsorb = AbsorbNone;
     if (mFile == nullptr)
         return false;
     std::clearerr(mFile);

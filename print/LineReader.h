@@ -5,12 +5,14 @@
 // Reads a plain-text document line by line, as the page layout sees it. The rules:
 // - box-drawing bytes of code page 437 become the rule characters "|" and "-" first;
 // - bytes of 32 and above (unsigned) belong to the line;
-// - a CR or LF ends a line that has characters; at the very start of a line the first one
-//   is skipped and a second one ends an empty line (so CR LF, LF CR, CR and LF each end a
-//   line, and one LF of any run of bare LFs only separates);
-// - a form feed is kept as the line's last character and ends it;
+// - CR LF, LF CR, a lone CR and a lone LF each end exactly one line, so a document keeps
+//   its empty lines whichever convention it was written with (Windows, Unix, old
+//   Macintosh, or the LF CR of some line printers);
+// - a form feed is kept as the line's last character and ends it; a line end right after
+//   it belongs to the same line, so a form feed alone on its line adds no empty line;
 // - every other control byte (tab, escape...) is dropped;
-// - a line that reaches its limit ends there and the next byte starts the next line;
+// - a line that reaches its limit ends there and the next byte starts the next line; a
+//   line end right after the limit is that line's own, as after a form feed;
 // - at the end of the file a line is reported only when it holds a character.
 // The file is read through a buffer of the reader's own: the document is read twice,
 // byte by byte, and a locked getc per byte would dominate the time of a long document.
@@ -40,7 +42,13 @@ private:
     // The next byte of the file, or EOF.
     int next();
 
+    // Which line-end byte right after the end of the previous line still belongs to it:
+    // the other half of a CR LF or LF CR pair, or any line end after a form feed or the
+    // length limit.
+    enum Absorb { AbsorbNone, AbsorbCR, AbsorbLF, AbsorbAny };
+
     std::FILE* mFile;
+    Absorb mAbsorb;
     unsigned char mBuffer[kBufferSize];
     int mPos;
     int mEnd;
