@@ -38,6 +38,14 @@ public:
     Printfile(const Printfile&) = delete;
     Printfile& operator=(const Printfile&) = delete;
 
+    // Runs the job the options ask for (PrintfileJob.cpp): prints the file laid out, or raw
+    // with -direct, or copies it or hands it to another program (FileJob). True when the
+    // job succeeded.
+    bool startPrinting();
+    // Sends the file to the printer unchanged, as one raw spooler document; true when it
+    // was handed to the spooler.
+    bool draxomeDirect();
+
     // Prepares the job: opens the document and the printer, measures the page, chooses the
     // font width, reads the document into lines and splits them into pages. 0 when the
     // document is ready to be drawn, -1 when not.
