@@ -14,6 +14,14 @@
 // has no printers, no "device" profile entry, a screen without fonts and no version.
 class FakeSpooler {
 public:
+    // A raw document as the printer received it.
+    struct RawDocument {
+        std::string name;
+        std::string data;
+        int writes = 0;
+        bool ended = false;
+    };
+
     struct Printer {
         std::string name;
         std::string port;
@@ -34,6 +42,13 @@ public:
         short yResolution = 300;
         // The size of the devices made for it, as of its current device mode.
         RecordingDevice::Caps caps;
+        // Raw documents: whether one can be started, written and ended, and how many bytes
+        // a write takes at most (negative: all); the documents handed over, in order.
+        bool startsDocument = true;
+        bool writes = true;
+        int writeLimit = -1;
+        bool endsDocument = true;
+        std::vector<RawDocument> rawDocuments;
     };
 
     struct Font {

@@ -31,6 +31,13 @@ public:
     // The names of an open printer; false, with nothing to say, when it cannot be queried.
     static bool describePrinter(Handle printer, Record& record);
 
+    // A raw document on an open printer: the bytes written reach the printer unchanged,
+    // under the document name, in the data type of the printer's print processor. Each
+    // answers as the spooler call it stands for; written tells how many bytes were taken.
+    static bool startRawDocument(Handle printer, const char* docName);
+    static bool writeRaw(Handle printer, const void* data, std::uint32_t size, std::uint32_t& written);
+    static bool endRawDocument(Handle printer);
+
     // Size in bytes of the printer's device mode, negative on failure.
     static int deviceModeSize(Handle printer, const char* name);
     // Fills buffer (deviceModeSize bytes) with the printer's current settings; negative on

@@ -61,6 +61,41 @@ bool PrinterOs::describePrinter(Handle printer, Record& record)
     return true;
 }
 
+bool PrinterOs::startRawDocument(Handle printer, const char* docName)
+{
+    FakeSpooler::Printer* p = printerOf(printer);
+    if (p == nullptr || !p->startsDocument)
+        return false;
+    FakeSpooler::RawDocument document;
+    document.name = docName != nullptr ? docName : "";
+    p->rawDocuments.push_back(document);
+    return true;
+}
+
+bool PrinterOs::writeRaw(Handle printer, const void* data, std::uint32_t size, std::uint32_t& written)
+{
+    written = 0;
+    FakeSpooler::Printer* p = printerOf(printer);
+    if (p == nullptr || !p->writes || p->rawDocuments.empty() || p->rawDocuments.back().ended)
+        return false;
+    std::uint32_t n = size;
+    if (p->writeLimit >= 0 && n > static_cast<std::uint32_t>(p->writeLimit))
+        n = static_cast<std::uint32_t>(p->writeLimit);
+    p->rawDocuments.back().data.append(static_cast<const char*>(data), n);
+    p->rawDocuments.back().writes += 1;
+    written = n;
+    return true;
+}
+
+bool PrinterOs::endRawDocument(Handle printer)
+{
+    FakeSpooler::Printer* p = printerOf(printer);
+    if (p == nullptr || p->rawDocuments.empty() || p->rawDocuments.back().ended)
+        return false;
+    p->rawDocuments.back().ended = true;
+    return p->endsDocument;
+}
+
 int PrinterOs::deviceModeSize(Handle printer, const char*)
 {
     FakeSpooler::Printer* p = printerOf(printer);

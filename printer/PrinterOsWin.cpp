@@ -99,6 +99,26 @@ bool PrinterOs::describePrinter(Handle printer, Record& record)
     return true;
 }
 
+bool PrinterOs::startRawDocument(Handle printer, const char* docName)
+{
+    // No output file and no data type: the print processor's own default applies.
+    DOC_INFO_1A info;
+    info.pDocName = const_cast<LPSTR>(docName);
+    info.pOutputFile = nullptr;
+    info.pDatatype = nullptr;
+    return StartDocPrinterA(static_cast<HANDLE>(printer), 1, reinterpret_cast<LPBYTE>(&info)) != 0;
+}
+
+bool PrinterOs::writeRaw(Handle printer, const void* data, std::uint32_t size, std::uint32_t& written)
+{
+    DWORD done = 0;
+    const BOOL ok = WritePrinter(static_cast<HANDLE>(printer), const_cast<void*>(data), size, &done);
+    written = done;
+    return ok != FALSE;
+}
+
+bool PrinterOs::endRawDocument(Handle printer) { return EndDocPrinter(static_cast<HANDLE>(printer)) != FALSE; }
+
 int PrinterOs::deviceModeSize(Handle printer, const char* name)
 {
     return DocumentPropertiesA(nullptr, static_cast<HANDLE>(printer), const_cast<LPSTR>(name), nullptr, nullptr, 0);

@@ -47,8 +47,11 @@ run_windows() {
 }
 
 job_files() {
-  # The port names each job job-<nanoseconds>-<pid>.ps, so name order is time order.
-  find "$1" -maxdepth 1 -type f -name 'job-*.ps' | sort -t- -k2,2n
+  # The port names each job job-<nanoseconds>-<pid>.ps, so name order is time order. The
+  # names are sorted alone: the directory's own path may hold hyphens too.
+  local name
+  find "$1" -maxdepth 1 -type f -name 'job-*.ps' -printf '%f\n' | sort -t- -k2,2n |
+    while IFS= read -r name; do printf '%s/%s\n' "$1" "$name"; done
 }
 
 readback() {

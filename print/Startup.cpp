@@ -1,0 +1,226 @@
+#include "print/Startup.h"
+
+#include "common/ULog.h"
+#include "common/UOs.h"
+#include "common/UString.h"
+#include "print/PrintArgs.h"
+#include "print/Printfile.h"
+#include "printer/FontList.h"
+#include "printer/PrinterList.h"
+#include "printer/PrinterSetup.h"
+#include "printer/WinVersion.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kClosingLine = "-----------------------------------------";
+// The print server's temporary files; a log among them belongs to one of its jobs.
+const char* const kServerFiles[] = { "tmpCmdfile", "tmpFilename", "tmpLog" };
+
+void info(const char* msg) { ULog::write(msg, ULog::Info); }
+
+void copyField(char* field, const char* text)
+{
+    std::snprintf(field, PrintArgs::kTextSize, "%s", text);
+}
+
+// Empties the log file when it has grown beyond the limit; false when it can be neither
+// opened nor created.
+bool limitLogFile(const char* path, std::int32_t limit)
+{
+    std::FILE* f = std::fopen(path, "r+b");
+    if (f == nullptr) {
+        f = std::fopen(path, "wb");
+        if (f == nullptr)
+            return false;
+        std::fclose(f);
+        return true;
+    }
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fclose(f);
+    if (size > static_cast<long>(limit)) {
+        f = std::fopen(path, "wb");
+        if (f == nullptr)
+            return false;
+        std::fclose(f);
+    }
+    return true;
+}
+
+} // namespace
+
+const char* Startup::windowsName(int versionClass)
+{
+    if (versionClass >= 1 && versionClass <= 3)
+        return "Windows 9x/Me";
+    if (versionClass >= 4 && versionClass <= 6)
+        return "Windows NT/2000";
+    if (versionClass == 7)
+        return "Windows XP";
+    return "Unknown";
+}
+
+const char* Startup::orientationName(int orientation)
+{
+    switch (orientation) {
+    case 1: return "PORTRAIT";
+    case 2: return "LANDSCAPE";
+    default: return "DEFAULT";
+    }
+}
+
+const char* Startup::paperName(int papersize)
+{
+    switch (papersize) {
+    case 8: return "A3";
+    case 9: return "A4";
+    case 11: return "A5";
+    default: return "DEFAULT";
+    }
+}
+
+void Startup::settleLog(PrintArgs& o)
+{
+    if (o.log) {
+        copyField(o.logpath, o.logfile);
+        if (!limitLogFile(o.logpath, o.logsize))
+            o.log = false;
+    }
+    // Also when the file could not be made: its lines are then lost, and the Config line
+    // says log=disabled.
+    ULog::setStream(UString(o.logpath), 0);
+}
+
+void Startup::adjust(PrintArgs& o)
+{
+    // A banner is never taller than the text.
+    if (o.hbanner > o.htext)
+        o.hbanner = o.htext;
+    if (o.hbanner == 0)
+        o.banner[0] = '\0';
+
+    if (o.printlist && !printlist())
+        ULog::write("Main::WinMain(): could not create printer list", ULog::Warning);
+    if (o.fontlist && !fontlist())
+        ULog::write("Main::WinMain(): could not create font list", ULog::Warning);
+
+    if (o.printername[0] == '\0') {
+        char* name = nullptr;
+        if (!getdefaultprinter(name) || name == nullptr || std::strlen(name) >= PrintArgs::kTextSize)
+            ULog::write("Main::WinMain() : could not get default printer", ULog::Warning);
+        else
+            copyField(o.printername, name);
+    }
+
+    if (o.reslist && !reslist(o.printername))
+        ULog::write("Main::WinMain(): could not create resolution list", ULog::Warning);
+
+    if (o.defaultres) {
+        o.resolution.xres = 0;
+        o.resolution.yres = 0;
+    } else if (o.resolution.xres == 0 && o.resolution.yres == 0) {
+        std::int32_t chosen[2] = { 0, 0 };
+        if (getminres(o.printername, chosen, o.minres)) {
+            o.resolution.xres = chosen[0];
+            o.resolution.yres = chosen[1];
+        } else {
+            ULog::write("WinMain(...) : cannot get minres; using default resolution", ULog::Error);
+        }
+    }
+}
+
+void Startup::describe(const PrintArgs& o)
+{
+    UString version("Windows Version: ");
+    version += windowsName(getwinversion());
+    info(version.str());
+
+    UString programVersion("Version=");
+    programVersion += o.version;
+    info(programVersion.str());
+
+    // Four texts of at most 499 characters, a face of 99 and the numbers fit easily.
+    char line[4096];
+    std::snprintf(line, sizeof line,
+                  "Config:\tfilename=%s\thtext=%d\tfontface=%s\torientation=%s\tpapersize=%s\tleft=%d"
+                  "\tright=%d\ttop=%d\tbottom=%d\tlogfile=%s\tlog=%s\tlogsize=%d\tgraph=%s\tprintername=%s",
+                  o.filename, static_cast<int>(o.htext), o.fontface, orientationName(o.orientation),
+                  paperName(o.papersize), static_cast<int>(o.left), static_cast<int>(o.right),
+                  static_cast<int>(o.top), static_cast<int>(o.bottom), o.logpath,
+                  o.log ? "enabled" : "disabled", static_cast<int>(o.logsize),
+                  o.graph == 1 ? "enabled" : "disabled", o.printername);
+    info(line);
+
+    std::int32_t* list = nullptr;
+    int count = 0;
+    if (enumres(o.printername, list, count)) {
+        info("\tPossible resolutions:");
+        for (int i = 0; i < count; ++i) {
+            std::snprintf(line, sizeof line, "\t\t%dx%d", static_cast<int>(list[2 * i]),
+                          static_cast<int>(list[2 * i + 1]));
+            info(line);
+        }
+    }
+
+    if (o.resolution.xres == 0 && o.resolution.yres == 0)
+        std::snprintf(line, sizeof line, "\tchosen resolution=printer default");
+    else
+        std::snprintf(line, sizeof line, "\tchosen resolution=%dx%d", static_cast<int>(o.resolution.xres),
+                      static_cast<int>(o.resolution.yres));
+    info(line);
+}
+
+bool Startup::writesClosingLine(const PrintArgs& o)
+{
+    if (!o.view)
+        return true;
+    for (const char* name : kServerFiles)
+        if (std::strstr(o.logpath, name) != nullptr)
+            return false;
+    return true;
+}
+
+bool Startup::printJob()
+{
+    Printfile job;
+    return job.startPrinting();
+}
+
+int Startup::run(const char* commandLine, Job job)
+{
+    const char* text = commandLine != nullptr ? commandLine : "";
+    ULog::setStyle(ULog::PrintStyle);
+
+    // Until the options are parsed every line goes to the default log, whatever
+    // -logfile says: the parser's own messages land there.
+    copyField(args.logpath, args.logfile);
+    ULog::setStream(UString(args.logpath), 0);
+    UString received("Command line: ");
+    received += text;
+    info(received.str());
+    if (args.parse(text) == -1)
+        return kBadOptions;
+
+    settleLog(args);
+
+    const UOs::LocalTime now = UOs::localTime();
+    char line[128];
+    std::snprintf(line, sizeof line, "LOG ON: %lu-%lu-%lu (d-m-y), %lu:%lu:%lu",
+                  static_cast<unsigned long>(now.day), static_cast<unsigned long>(now.month),
+                  static_cast<unsigned long>(now.year), static_cast<unsigned long>(now.hour),
+                  static_cast<unsigned long>(now.minute), static_cast<unsigned long>(now.second));
+    info(line);
+
+    adjust(args);
+    describe(args);
+
+    const bool done = job != nullptr && job();
+
+    if (writesClosingLine(args))
+        info(kClosingLine);
+    return done ? kOk : kJobFailed;
+}
