@@ -1,5 +1,7 @@
 #include "common/UShell.h"
 
+#include "common/UProcess.h"
+
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -11,9 +13,9 @@ bool UShell::copyFile(const char* source, const char* target)
 
 bool UShell::createDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != FALSE; }
 
-bool UShell::execute(const char* verb, const char* file, const char* parameters, Process& process)
+bool UShell::execute(const char* verb, const char* file, const char* parameters, std::intptr_t& process)
 {
-    process = nullptr;
+    process = UProcess::kFailed;
     // Opening a document may go through a shell extension, which needs COM on this
     // thread; a second initialisation is harmless, so nothing is kept about it.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -31,18 +33,8 @@ bool UShell::execute(const char* verb, const char* file, const char* parameters,
     info.nShow = SW_SHOW;
     if (!ShellExecuteExA(&info))
         return false;
-    process = info.hProcess;
+    // A document handed to a program that was running already comes without a process.
+    if (info.hProcess != nullptr)
+        process = reinterpret_cast<std::intptr_t>(info.hProcess);
     return true;
-}
-
-void UShell::wait(Process process)
-{
-    if (process != nullptr)
-        WaitForSingleObject(static_cast<HANDLE>(process), INFINITE);
-}
-
-void UShell::close(Process process)
-{
-    if (process != nullptr)
-        CloseHandle(static_cast<HANDLE>(process));
 }

@@ -1,11 +1,13 @@
 #include "print/FileJob.h"
 
 #include "common/ULog.h"
+#include "common/UProcess.h"
 #include "common/UShell.h"
 #include "common/UString.h"
 #include "print/PrintArgs.h"
 #include "printer/DirectPrint.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,7 +83,7 @@ bool FileJob::copyAndRun()
 
 bool FileJob::runOn(const char* file)
 {
-    UShell::Process process = nullptr;
+    std::intptr_t process = UProcess::kFailed;
     const bool started = std::strcmp(mArgs.runcommand, kDefaultProgram) == 0
                              ? UShell::execute("open", file, nullptr, process)
                              : UShell::execute(nullptr, mArgs.runcommand, file, process);
@@ -95,9 +97,11 @@ bool FileJob::runOn(const char* file)
         logError(msg);
         return false;
     }
+    // The process handle is given up either way; with -response only after the end.
     if (mArgs.response)
-        UShell::wait(process);
-    UShell::close(process);
+        UProcess::wait(process);
+    else
+        UProcess::release(process);
 
     // Without -response the response path is empty and this copy fails: a program that
     // is not waited for cannot have its output collected.

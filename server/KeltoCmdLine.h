@@ -3,12 +3,15 @@
 #include "common/UCmdLine.h"
 #include "common/UString.h"
 
+#include <vector>
+
 // The server's option record: the server's own command line at start-up, and each
 // client's job command line. Only the options the server itself acts on are taken;
 // everything else is left to the print program.
 class KeltoCmdLine : public UCmdLine {
 public:
     static const int kDefaultPort = 2345;
+    static constexpr double kDefaultClientTimeout = 60.0;
 
     KeltoCmdLine();
     ~KeltoCmdLine() override;
@@ -29,4 +32,16 @@ public:
     bool ver;
     UString listenAddr;
     bool view;
+
+    // The server's own safety options; in a job's command line they are parsed like the
+    // rest and have no effect. -allowrun NAME (repeatable): a -run value clients may use.
+    std::vector<UString> allowRun;
+    // -trustclients: no check of the clients' command lines.
+    bool trustClients;
+    // -clienttimeout SECONDS: the time limit of each read from a client; a positive number.
+    double clientTimeout;
+    // The indices of the arguments this parse took as the -open option (not as the value
+    // of another option), in order: the job checks compare them with the print program's
+    // reading of the same line.
+    std::vector<int> openArgs;
 };

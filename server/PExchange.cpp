@@ -11,6 +11,8 @@
 #include "net/USockMFileResList.h"
 #include "net/USockMFileResponse.h"
 #include "net/USockMFileVersion.h"
+#include "server/PClientPolicy.h"
+#include "server/PJobGuard.h"
 #include "server/PJobStaging.h"
 #include "server/PPrintProgram.h"
 
@@ -28,7 +30,7 @@ PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnec
 
 unsigned PExchange::run()
 {
-    const bool done = receiveCommandLine() && stage() && receiveDocument() && sendInventories() &&
+    const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() && sendInventories() &&
                       writeCommandFile() && runPrintProgram() && (mOptions.view || sendResults());
     mConnection.close();
     return done ? 1 : 0;
@@ -85,6 +87,27 @@ bool PExchange::stage()
     return false;
 }
 
+bool PExchange::checkJob()
+{
+    if (PClientPolicy::trustClients())
+        return true;
+    PJobGuard guard(PClientPolicy::allowRun(), PJobGuard::listDirectory, PJobGuard::readPrinterList);
+    if (guard.check(mCommandLine.text, mOptions, true))
+        return true;
+    // One line says it all; the abort tells the client what was refused and how the
+    // administrator can allow it.
+    UString line("PPrinterServer::dispatch(): job refused: ");
+    line += guard.error();
+    logError(line.str());
+    USockMAbort abort;
+    abort.copySettings(mTypeReader);
+    abort.setError(guard.error());
+    abort.setDescription(guard.description());
+    abort.setSource(kSource);
+    mTypeReader.sendAbort(mConnection, abort);
+    return false;
+}
+
 bool PExchange::receiveDocument()
 {
     if (mOptions.openFile.isEmpty())
@@ -115,6 +138,7 @@ bool PExchange::receiveDocument()
 
 bool PExchange::sendFile(USockMFile& message, const char* logLine, const char* error, const UString& description)
 {
+    message.copySettings(mTypeReader);
     if (message.write(mConnection))
         return true;
     logError(logLine);
@@ -218,6 +242,7 @@ bool PExchange::sendResults()
 
 void PExchange::sendAbort(USockMAbort& abort)
 {
+    abort.copySettings(mTypeReader);
     abort.setSource(kSource);
     abort.print(ULog::Error, 0);
     // The connection is closed whatever this gives: there is nobody left to tell.
@@ -232,4 +257,10 @@ void PExchange::sendAbort(const char* error, const UString& description)
     sendAbort(abort);
 }
 
-void PExchange::sendDefaultAbort() { mTypeReader.sendAbort(mConnection); }
+void PExchange::sendDefaultAbort()
+{
+    // A fresh abort as sendAbort(socket) makes it, but with the exchange's time limit.
+    USockMAbort abort;
+    abort.copySettings(mTypeReader);
+    mTypeReader.sendAbort(mConnection, abort);
+}

@@ -29,7 +29,8 @@ public:
     unsigned run();
 
     // Every message read from the client takes its transfer settings (time limit, pause,
-    // piece size) from here; set them before run().
+    // piece size) from here, and so does every message sent to it, so a client that stops
+    // reading is given up as well; set them before run().
     USockMessage& incoming() { return mTypeReader; }
 
 private:
@@ -40,6 +41,10 @@ private:
     // Splits and parses the received command line into this job's options, with the job's
     // temporary names.
     bool stage();
+    // Unless the server trusts its clients: refuses a job whose command line would have the
+    // print program reach the server's files, programs or other machines' printers, before
+    // anything of it is written or started.
+    bool checkJob();
     bool receiveDocument();
     bool sendInventories();
     bool sendFile(USockMFile& message, const char* logLine, const char* error, const UString& description);

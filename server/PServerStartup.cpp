@@ -6,6 +6,7 @@
 #include "common/UOs.h"
 #include "net/USock.h"
 #include "server/KeltoCmdLine.h"
+#include "server/PClientPolicy.h"
 #include "server/PPrintProgram.h"
 #include "server/PPrinterServer.h"
 #include "server/PUptime.h"
@@ -71,6 +72,11 @@ int PServerStartup::run(const UString& commandLine)
         return 1;
     }
     logStart();
+    PClientPolicy::set(options);
+    if (options.trustClients)
+        ULog::write("main::WinMain(): -trustclients: the command lines of printer clients are not checked; any "
+                    "client can have the print program read, write and start files with this server's account",
+                    ULog::Warning);
     const char* program = PPrintProgram::findPrintProgram();
     if (program == nullptr) {
         logError("main::WinMain(): could not find velquin.exe or draxome.exe");

@@ -3,7 +3,9 @@
 // job log, the response file and the resolution list as it is told.
 #include "common/UStopWatch.h"
 #include "net/USockTcp.h"
+#include "server/PClientPolicy.h"
 #include "server/PExchange.h"
+#include "server/KeltoCmdLine.h"
 #include "server/PJobStaging.h"
 #include "server/PPrinterServer.h"
 #include "server/PUptime.h"
@@ -604,4 +606,139 @@ TEST_F(ExchangeTest, PrintProgramMissingOrNotAProgram)
     ASSERT_EQ(1u, replies.size());
     expectAbort(replies[0], "", "", "");
     EXPECT_NE(std::string::npos, log().find("Error: PPrinterServer::dispatch(): could not spawn process velquin.exe\r\n"));
+}
+
+namespace {
+
+// The server's own options for the length of a test.
+class Policy {
+public:
+    explicit Policy(const std::string& serverLine)
+    {
+        KeltoCmdLine o;
+        int argc = 0;
+        char** argv = nullptr;
+        EXPECT_TRUE(UCmdLine::getArgcArgv(UString(serverLine.c_str()), argc, argv));
+        EXPECT_TRUE(o.parse(argc, argv));
+        UCmdLine::releaseArgcArgv(argc, argv);
+        PClientPolicy::set(o);
+    }
+    ~Policy() { PClientPolicy::reset(); }
+};
+
+} // namespace
+
+TEST_F(ExchangeTest, RefusedJobsGetOneLineAndAnAbortAndLeaveNoTrace)
+{
+    const struct {
+        const char* line;
+        const char* error;
+    } cases[] = {
+        {"-open a.txt -cmdfile C:\\secret.txt",
+         "Refused -cmdfile: a printer client may not have the print program read a command file"},
+        {"-open a.txt -run default -response out.txt",
+         "Refused -run 'default': this server allows no such program for printer clients"},
+        {"-open a.txt -copy ..\\draxome.exe", "Refused -copy '..\\draxome.exe': not a plain file name: only "
+                                             "letters, digits, '.', '-' and '_' may be used"},
+        {"-open a.txt -response prntlist.txt",
+         "Refused -response 'prntlist.txt': a file of that name exists in the server's directory"},
+        {"-open a.txt -printername \\\\elsewhere\\p",
+         "Refused -printername '\\\\elsewhere\\p': a printer of another machine that is not installed on this "
+         "server"},
+        {"-listenaddr -open C:\\secret.txt",
+         "Refused -open as argument 2: the server reads it as the value of another option, and the print program "
+         "would open that file instead of the document sent"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const size_t logBefore = log().size();
+        const bool withDocument = std::string(c.line).rfind("-open", 0) == 0;
+        const auto replies =
+            job(cmdline(c.line) + (withDocument ? file(0x1001, "a.txt", "document") : std::string()));
+        EXPECT_EQ(0u, mResult);
+        ASSERT_EQ(1u, replies.size());
+        ASSERT_EQ(4, replies[0].type);
+        EXPECT_EQ(c.error, replies[0].abort[2]);
+        EXPECT_NE(std::string::npos, replies[0].abort[3].find("-trustclients")) << replies[0].abort[3];
+        EXPECT_EQ(kSource, replies[0].abort[4]);
+        EXPECT_EQ(std::string("Error: PPrinterServer::dispatch(): job refused: ") + c.error + "\r\n",
+                  log().substr(logBefore));
+        EXPECT_EQ("", only("tmp")) << "nothing of the job is written";
+        EXPECT_FALSE(fs::exists("standin-args.txt")) << "nothing is started";
+    }
+    EXPECT_EQ("Virtual A4\nVirtual Letter\n", readFile("prntlist.txt"));
+}
+
+TEST_F(ExchangeTest, AllowedFormsStillWork)
+{
+    Policy policy("-allowrun default -allowrun conv");
+    writeFile("prntlist.txt", "Virtual A4\n\\\\printhost\\Office\n");
+    auto replies = job(cmdline("-open a.txt -run default -response answer.txt -copy copy.txt -printername "
+                               "\\\\printhost\\Office") +
+                       file(0x1001, "a.txt", "document"));
+    EXPECT_EQ(1u, mResult);
+    ASSERT_EQ(2u, replies.size());
+    EXPECT_EQ(0x1002, replies[0].type);
+    EXPECT_EQ("response of the job", replies[0].content);
+    EXPECT_FALSE(fs::exists("answer.txt"));
+    EXPECT_EQ("", log());
+
+    // -trustclients lifts every check.
+    Policy trusting("-trustclients");
+    replies = job(cmdline("-open a.txt -cmdfile x.ini -run anything -response prntlist.txt") +
+                  file(0x1001, "a.txt", "document"));
+    EXPECT_EQ(1u, mResult);
+    EXPECT_TRUE(fs::exists("standin-args.txt"));
+    ASSERT_FALSE(replies.empty());
+    EXPECT_EQ("response of the job", replies[0].content) << "the Part's behaviour: sent and deleted";
+    EXPECT_FALSE(fs::exists("prntlist.txt"));
+}
+
+TEST_F(ExchangeTest, SilentClientsAreGivenUpAfterTheLimit)
+{
+    Policy policy("-clienttimeout 0.5");
+    auto started = std::chrono::steady_clock::now();
+    // Connected, and nothing at all.
+    auto replies = exchange([](Client&) {});
+    auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(0u, mResult);
+    EXPECT_GE(took, std::chrono::milliseconds(450));
+    EXPECT_LT(took, std::chrono::seconds(5));
+    ASSERT_EQ(1u, replies.size());
+    EXPECT_EQ("Expected type was msgCmdLine (4096); received type was -1", replies[0].abort[3]);
+
+    // Stopped in the middle of the command line.
+    started = std::chrono::steady_clock::now();
+    replies = exchange([](Client& c) { c.send(le32(0x1000) + le32(40) + "-ver"); });
+    took = std::chrono::steady_clock::now() - started;
+    EXPECT_LT(took, std::chrono::seconds(5));
+    ASSERT_EQ(2u, replies.size());
+    expectAbort(replies[0], "Could not read command line sent by printer client", "This may be a network layer error");
+
+    // Stopped in the middle of the document.
+    started = std::chrono::steady_clock::now();
+    replies = exchange([](Client& c) {
+        c.send(cmdline("-open a.txt") + le32(0x1001) + str(1, "a.txt") + le32(1000) + std::string(10, 'z'));
+    });
+    took = std::chrono::steady_clock::now() - started;
+    EXPECT_LT(took, std::chrono::seconds(5));
+    ASSERT_EQ(1u, replies.size());
+    expectAbort(replies[0], "Could not read -open parameter from printer client", "This may be a network layer error");
+    EXPECT_FALSE(fs::exists("standin-args.txt"));
+
+    // The next client is served.
+    replies = job(cmdline("-ver"));
+    EXPECT_EQ(1u, mResult);
+    ASSERT_EQ(2u, replies.size());
+    EXPECT_EQ(0x1005, replies[0].type);
+}
+
+TEST_F(ExchangeTest, TheLimitDoesNotCutThePrintProgramsRun)
+{
+    Policy policy("-clienttimeout 0.3");
+    // The stand-in sleeps a second; the server waits for it and sends the log.
+    const auto replies = job(cmdline("-ver slow"));
+    EXPECT_EQ(1u, mResult);
+    ASSERT_EQ(2u, replies.size());
+    EXPECT_EQ(0x1006, replies[1].type);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -122,5 +123,74 @@ TEST(KeltoCmdLineTest, MissingValueStopsWithItsMessage)
         EXPECT_TRUE(o.printList) << "options before the faulty one stay set";
         EXPECT_FALSE(o.response);
         EXPECT_EQ(c.message, log.text());
+    }
+}
+
+TEST(KeltoCmdLineTest, SafetyOptionsOfTheServer)
+{
+    KeltoCmdLine defaults;
+    EXPECT_TRUE(defaults.allowRun.empty());
+    EXPECT_FALSE(defaults.trustClients);
+    EXPECT_EQ(60.0, defaults.clientTimeout);
+
+    KeltoCmdLine o;
+    ASSERT_TRUE(parse(o, "-allowrun default -allowrun \"C:\\Program Files\\conv.exe\" -trustclients "
+                         "-clienttimeout 2.5 -allowrun -run"));
+    ASSERT_EQ(3u, o.allowRun.size());
+    EXPECT_STREQ("default", o.allowRun[0].str());
+    EXPECT_STREQ("C:\\Program Files\\conv.exe", o.allowRun[1].str());
+    EXPECT_STREQ("-run", o.allowRun[2].str()) << "a value is the next argument whatever it is";
+    EXPECT_TRUE(o.trustClients);
+    EXPECT_EQ(2.5, o.clientTimeout);
+
+    KeltoCmdLine whole;
+    ASSERT_TRUE(parse(whole, "-clienttimeout 90"));
+    EXPECT_EQ(90.0, whole.clientTimeout);
+}
+
+TEST(KeltoCmdLineTest, AClientTimeoutMustBeAPositiveNumber)
+{
+    for (const char* bad : {"0", "0.0", "-5", "+5", "abc", "5s", "1e3", "0x10", ".", "", "1.2.3", "inf", "nan"}) {
+        testsupport::LogCapture log;
+        KeltoCmdLine o;
+        std::string line = std::string("-printlist -clienttimeout \"") + bad + "\" -ver";
+        EXPECT_FALSE(parse(o, line.c_str())) << bad;
+        EXPECT_EQ(60.0, o.clientTimeout) << bad;
+        EXPECT_FALSE(o.ver) << "parsing stops at the faulty value: " << bad;
+        EXPECT_EQ("Error: Error in KeltoCmdLine::parse(): -clienttimeout\r\n", log.text()) << bad;
+    }
+    for (const char* missing : {"-allowrun", "-clienttimeout"}) {
+        testsupport::LogCapture log;
+        KeltoCmdLine o;
+        EXPECT_FALSE(parse(o, missing));
+        EXPECT_EQ(std::string("Error: Error in KeltoCmdLine::parse(): ") + missing + "\r\n", log.text());
+    }
+}
+
+TEST(KeltoCmdLineTest, RecordsWhichArgumentsItTookAsOpen)
+{
+    const struct {
+        const char* line;
+        std::vector<int> open;
+    } cases[] = {
+        {"", {}},
+        {"-open a.txt", {0}},
+        {"-ver -open a.txt -open b.txt", {1, 3}},
+        // Values of the server's own options hide what follows from its parse.
+        {"-listenaddr -open C:\\secret.txt", {}},
+        {"-logfile -open -open x", {2}},
+        {"-response -open", {}},
+        {"-allowrun -open x", {}},
+        {"-open -open x", {0}},
+        // Options of the print program alone take no value here.
+        {"-docname -open x", {1}},
+        {"\"-open\" x", {0}},
+        {"-Open x -open", {}},
+    };
+    for (const auto& c : cases) {
+        testsupport::LogCapture log;
+        KeltoCmdLine o;
+        parse(o, c.line);
+        EXPECT_EQ(c.open, o.openArgs) << c.line;
     }
 }

@@ -1,0 +1,313 @@
+#include "server/PJobGuard.h"
+
+#include "common/UCmdLine.h"
+#include "common/UDirListing.h"
+#include "server/KeltoCmdLine.h"
+
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+const char* const kPrinterList = "prntlist.txt";
+
+const char* const kTrustHint = "The administrator can start draxomeServer with -trustclients to turn all job checks off.";
+
+// Extensions of files that Windows starts, loads or hands to an interpreter. A job must not
+// leave such a file in the server's directory: the print program and the programs it
+// starts look there first for what they load, and with "-run default" the name of the
+// copy picks the program that opens it. .msc is in Windows' default list of extensions a
+// bare program name is completed with; .manifest and .local files beside a program change
+// how the loader starts it; the rest run code when they are opened.
+const char* const kRunnableExtensions[] = {
+    ".exe", ".dll", ".drv", ".com", ".bat", ".cmd", ".scr", ".pif", ".cpl", ".ocx", ".sys",
+    ".lnk", ".vbs", ".vbe", ".js", ".jse", ".wsf", ".wsh", ".hta", ".msi", ".ps1",
+    ".msc", ".manifest", ".local",
+    ".reg", ".inf", ".msp", ".mst", ".jar", ".chm", ".hlp", ".url", ".scf", ".application",
+    ".gadget", ".vb", ".ws", ".psc1", ".appref-ms", ".settingcontent-ms",
+};
+
+// Names Windows gives to devices in every directory, with or without an extension.
+const char* const kDeviceNames[] = {"con", "prn", "aux", "nul"};
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameIgnoringCase(const char* a, const char* b, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool equalIgnoringCase(const char* a, const char* b)
+{
+    const size_t n = std::strlen(a);
+    return n == std::strlen(b) && sameIgnoringCase(a, b, n);
+}
+
+bool endsIgnoringCase(const char* text, const char* tail)
+{
+    const size_t n = std::strlen(text);
+    const size_t t = std::strlen(tail);
+    return n >= t && sameIgnoringCase(text + n - t, tail, t);
+}
+
+bool isPlainChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+           c == '_';
+}
+
+// The part of a name before its first dot is what Windows compares with its device names.
+bool isDeviceName(const char* name)
+{
+    const char* dot = std::strchr(name, '.');
+    const size_t base = dot != nullptr ? static_cast<size_t>(dot - name) : std::strlen(name);
+    for (const char* device : kDeviceNames) {
+        if (base == 3 && sameIgnoringCase(name, device, 3))
+            return true;
+    }
+    // COM0 to COM9 and LPT0 to LPT9.
+    return base == 4 && (sameIgnoringCase(name, "com", 3) || sameIgnoringCase(name, "lpt", 3)) && name[3] >= '0' &&
+           name[3] <= '9';
+}
+
+// A client's text as it may stand in a log line and an abort: no line breaks or other
+// control bytes that could forge lines of their own, and not beyond a reasonable length.
+UString shown(const char* value)
+{
+    const int kMost = 80;
+    UString out("'");
+    int i = 0;
+    for (; value[i] != '\0' && i < kMost; ++i) {
+        const unsigned char c = static_cast<unsigned char>(value[i]);
+        out += c < 32 || c >= 127 ? '?' : static_cast<char>(c);
+    }
+    if (value[i] != '\0')
+        out += "...";
+    out += "'";
+    return out;
+}
+
+bool isRemotePrinter(const char* name)
+{
+    // Blanks would be dropped on the way to the spooler; both slashes make a network path.
+    while (*name == ' ' || *name == '\t' || *name == '\r' || *name == '\n')
+        ++name;
+    auto slash = [](char c) { return c == '\\' || c == '/'; };
+    return slash(name[0]) && slash(name[1]);
+}
+
+} // namespace
+
+PJobGuard::PJobGuard(const std::vector<UString>& allowRun, NameSource directory, NameSource printers)
+    : mAllowRun(allowRun), mDirectorySource(std::move(directory)), mPrinterSource(std::move(printers)),
+      mDirectoryRead(false), mDirectoryKnown(false), mPrintersRead(false)
+{
+}
+
+const char* PJobGuard::plainNameFault(const char* name)
+{
+    if (name[0] == '\0')
+        return "no file name";
+    for (const char* p = name; *p != '\0'; ++p) {
+        if (!isPlainChar(*p))
+            return "not a plain file name: only letters, digits, '.', '-' and '_' may be used";
+    }
+    if (name[std::strlen(name) - 1] == '.')
+        return "a file name that ends with a dot";
+    if (isDeviceName(name))
+        return "a device name";
+    for (const char* extension : kRunnableExtensions) {
+        if (endsIgnoringCase(name, extension))
+            return "a file name with an extension that Windows runs or loads";
+    }
+    return nullptr;
+}
+
+bool PJobGuard::check(const UString& text, const KeltoCmdLine& job, bool jobParsed)
+{
+    mError = "";
+    mDescription = "";
+    mDirectoryRead = false;
+    mPrintersRead = false;
+    if (!jobParsed)
+        return refuse("Refused the command line: the server could not parse it",
+                      "Every server option that takes a value (-open, -response, -logfile, -listenaddr) needs one.");
+
+    int argc = 0;
+    char** argv = nullptr;
+    if (!UCmdLine::getArgcArgv(text, argc, argv))
+        return refuse("Refused the command line: the server could not split it", "This may be a memory shortage on the server.");
+    bool allowed = checkTokens(argc, argv, job);
+    UCmdLine::releaseArgcArgv(argc, argv);
+    if (!allowed || text.length() <= kPrintProgramReads)
+        return allowed;
+
+    // The print program's reading: the same tokens up to the cut, the last one shortened.
+    UString head(text);
+    head[kPrintProgramReads] = '\0';
+    if (!UCmdLine::getArgcArgv(UString(head.str()), argc, argv))
+        return refuse("Refused the command line: the server could not split it", "This may be a memory shortage on the server.");
+    allowed = checkTokens(argc, argv, job);
+    UCmdLine::releaseArgcArgv(argc, argv);
+    return allowed;
+}
+
+bool PJobGuard::checkTokens(int argc, char** argv, const KeltoCmdLine& job)
+{
+    for (int i = 0; i < argc; ++i) {
+        const char* token = argv[i];
+        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (std::strcmp(token, "-cmdfile") == 0) {
+            return refuse("Refused -cmdfile: a printer client may not have the print program read a command file",
+                          kTrustHint);
+        } else if (std::strcmp(token, "-run") == 0) {
+            if (!checkRun(next))
+                return false;
+        } else if (std::strcmp(token, "-copy") == 0 || std::strcmp(token, "-response") == 0) {
+            if (!checkNewFile(token, next))
+                return false;
+        } else if (std::strcmp(token, "-printername") == 0) {
+            if (next != nullptr && !checkPrinter(next))
+                return false;
+        } else if (std::strcmp(token, "-open") == 0) {
+            bool taken = false;
+            for (int at : job.openArgs)
+                taken = taken || at == i;
+            if (!taken) {
+                UString error("Refused -open as argument ");
+                error += UString(i + 1);
+                error += ": the server reads it as the value of another option, and the print program would open that "
+                         "file instead of the document sent";
+                return refuse(error, "Send -open followed by the name of the document as an option of its own. "
+                                     "The administrator can start draxomeServer with -trustclients to turn all job "
+                                     "checks off.");
+            }
+        }
+    }
+    return true;
+}
+
+bool PJobGuard::checkRun(const char* value)
+{
+    if (value == nullptr)
+        return refuse("Refused -run without a program", kTrustHint);
+    for (const UString& name : mAllowRun) {
+        if (name == value)
+            return true;
+    }
+    UString error("Refused -run ");
+    error += shown(value);
+    error += ": this server allows no such program for printer clients";
+    return refuse(error, "The administrator can allow it by starting draxomeServer with -allowrun and exactly this "
+                         "value (once for every program), or with -trustclients to turn all job checks off.");
+}
+
+bool PJobGuard::checkNewFile(const char* option, const char* value)
+{
+    const char* fault = value == nullptr ? "no file name" : plainNameFault(value);
+    if (fault == nullptr) {
+        bool known = false;
+        if (directoryHas(value, known))
+            fault = "a file of that name exists in the server's directory";
+        else if (!known)
+            fault = "the server's directory could not be listed";
+    }
+    if (fault == nullptr)
+        return true;
+    UString error("Refused ");
+    error += option;
+    if (value != nullptr) {
+        error += " ";
+        error += shown(value);
+    }
+    error += ": ";
+    error += fault;
+    return refuse(error, "Give a new file name made of letters, digits, '.', '-' and '_' only, for a file in the "
+                         "server's directory. The administrator can start draxomeServer with -trustclients to turn "
+                         "all job checks off.");
+}
+
+bool PJobGuard::checkPrinter(const char* value)
+{
+    if (!isRemotePrinter(value))
+        return true;
+    if (!mPrintersRead) {
+        mPrintersRead = true;
+        mPrinters.clear();
+        if (!mPrinterSource || !mPrinterSource(mPrinters))
+            mPrinters.clear();
+    }
+    for (const UString& line : mPrinters) {
+        if (line == value)
+            return true;
+    }
+    UString error("Refused -printername ");
+    error += shown(value);
+    error += ": a printer of another machine that is not installed on this server";
+    return refuse(error, "The administrator can install that printer connection on the server, so that it is a line "
+                         "of prntlist.txt (written at the server's start), or start draxomeServer with "
+                         "-trustclients to turn all job checks off.");
+}
+
+bool PJobGuard::directoryHas(const char* name, bool& known)
+{
+    if (!mDirectoryRead) {
+        mDirectoryRead = true;
+        mDirectory.clear();
+        mDirectoryKnown = mDirectorySource && mDirectorySource(mDirectory);
+    }
+    known = mDirectoryKnown;
+    if (!known)
+        return false;
+    for (const UString& entry : mDirectory) {
+        if (equalIgnoringCase(entry.str(), name))
+            return true;
+    }
+    return false;
+}
+
+bool PJobGuard::refuse(const UString& error, const char* description)
+{
+    mError = error;
+    mDescription = description;
+    return false;
+}
+
+bool PJobGuard::listDirectory(std::vector<UString>& names)
+{
+    UDirListing listing;
+    // The listing always holds "." and "..", so an empty one is a failure as well.
+    if (listing.open("./") != UDirListing::Opened)
+        return false;
+    do {
+        names.push_back(UString(listing.entry().name));
+    } while (listing.next());
+    return true;
+}
+
+bool PJobGuard::readPrinterList(std::vector<UString>& lines)
+{
+    std::FILE* f = std::fopen(kPrinterList, "rb");
+    if (f == nullptr)
+        return false;
+    UString line;
+    int c;
+    while ((c = std::fgetc(f)) != EOF) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line = "";
+        } else if (c != '\r') {
+            line += static_cast<char>(c);
+        }
+    }
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (!line.isEmpty())
+        lines.push_back(line);
+    return !failed;
+}
