@@ -26,8 +26,18 @@ const char* const kSeparator = "Info: \r\n--------------------------------------
 
 class StartupTest : public ::testing::Test {
 protected:
-    StartupTest() : mDir(true) { ULog::reset(); }
-    ~StartupTest() override { ULog::reset(); }
+    // The test's own listeners need Windows Sockets started in this process; start-up's
+    // own start and stop are counted on top of this one.
+    StartupTest() : mDir(true)
+    {
+        ULog::reset();
+        USock::initWSocket();
+    }
+    ~StartupTest() override
+    {
+        USock::cleanupWSocket();
+        ULog::reset();
+    }
 
     static std::string serverLog() { return readFile("draxomeServerLog.txt"); }
     // The log without its "LOG ON" line, which carries the time.
