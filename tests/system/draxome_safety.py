@@ -12,7 +12,8 @@ and the virtual printers, driven over loopback by a client of plain sockets:
   allowed   a printed job, a new plain -response name filled by an allowed -run, a plain
             -copy name, a printer of prntlist.txt (local, and another machine's listed);
   trusting  -trustclients: the Warning at start, and the open behaviour back (-response
-            of any path sent and deleted, -cmdfile read);
+            of any path sent and deleted, -cmdfile read, a hidden -open printed, -copy to
+            any path);
   silent    a client that connects and says nothing, and one that stops inside its command
             line, are given up after -clienttimeout while the next client waits, and that
             client is then served.
@@ -335,8 +336,20 @@ def test_trusting(rundir, spool, outside):
         # The print program's parse writes into its own log.
         with open(os.path.join(rundir, "prnlog.txt"), "rb") as f:
             check(b"Unknown option secretword" in f.read(), "-trustclients: the command file was not read")
+        # The hidden -open has the print program print a server file the client names.
+        secret = os.path.join(outside, "secret.txt")
+        jobs_before = len(os.listdir(spool))
+        replies = job(server.port, "-listenaddr -open " + wine_path(secret))
+        check(replies and replies[-1].type == 0x1006, "-trustclients hidden -open: %r" % replies)
+        check(len(os.listdir(spool)) == jobs_before + 1, "-trustclients: the hidden -open printed nothing")
+        replies = job(server.port, "-open doc.txt -copy " + wine_path(os.path.join(outside, "written.txt")),
+                      b"written\r\n")
+        with open(os.path.join(outside, "written.txt"), "rb") as f:
+            check(f.read() == b"written\r\n", "-trustclients: -copy did not write outside")
+        os.remove(os.path.join(outside, "written.txt"))
         check("job refused" not in server.log(), "-trustclients refused a job")
-        print("trusting: the Warning at start, -response of any path sent and deleted, -cmdfile read: ok")
+        print("trusting: the Warning at start, and as before -response of any path sent and deleted, -cmdfile "
+              "read, a hidden -open printed, -copy anywhere: ok")
     finally:
         server.stop()
 
