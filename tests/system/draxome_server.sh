@@ -199,6 +199,17 @@ done
 sleep 0.5
 echo "-view: printed, nothing sent back, not even the log: ok"
 
+# The print program waits here for writeout.exe (which pauses 0.7 s) before it copies the
+# response file: a client that sees the connection closed while that file is still
+# missing was not held up by the print program, not even through an inherited socket.
+got=$(client "$PORT" --cmdline='-view -run writeout.exe -response viewresp.txt -open doc.txt' --file "$WORKDIR/doc.txt")
+[ ! -e "$RUNDIR/viewresp.txt" ] || fail "-view: the connection stayed open until the print program had ended"
+expect_reply "$got" closed
+for _ in $(seq 100); do [ -e "$RUNDIR/viewresp.txt" ] && break; sleep 0.1; done
+[ -e "$RUNDIR/viewresp.txt" ] || fail "-view: the print program did not run the job"
+sleep 0.5
+echo "-view: the connection closes while the print program still runs; the response file stays: ok"
+
 # --- aborts ---------------------------------------------------------------------------
 before=$(jobs_count)
 mv "$RUNDIR/prntlist.txt" "$WORKDIR/prntlist.saved"
