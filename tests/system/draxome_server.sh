@@ -146,6 +146,9 @@ grep -F 'End printing' "$WORKDIR/got/0-tmpLog.$N.txt" >/dev/null || fail "the jo
   fail "the command file holds '$(cat "$RUNDIR/tmpCmdfile.$N.ini")'"
 cmp -s "$WORKDIR/report.pdf" "$RUNDIR/tmpFilename.$N.txt" || fail "the staged document differs from the one sent"
 wait_jobs 1
+# A job that succeeds leaves only its connection line in the server log.
+[ "$(server_log "$RUNDIR" | tail -n 1)" = "Info: PPrinterServer::run(): connection accepted from 127.0.0.1(127.0.0.1)" ] ||
+  fail "the server log after a good job: $(server_log "$RUNDIR" | tail -n 3)"
 # Each character stands in its own cell, so the extracted words are padded: squeeze blanks.
 text=$(readback text "$(job_files "$SPOOL" | tail -n 1)" | tr -s ' ') || fail "ghostscript cannot read the printed job"
 grep -F 'DRAXOME SERVER JOB 4711' <<<"$text" >/dev/null && grep -F 'second line of the job' <<<"$text" >/dev/null ||
