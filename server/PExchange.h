@@ -28,10 +28,6 @@ public:
     // 0 when it ended at a failure.
     unsigned run();
 
-    // Every message read from the client takes its transfer settings (time limit, pause,
-    // piece size) from here; set them before run().
-    USockMessage& incoming() { return mTypeReader; }
-
 private:
     enum Received { Arrived, AbortedByPeer, UnexpectedType, NotRead };
 
@@ -60,7 +56,9 @@ private:
 
     USockTcp mConnection;
     UString mStamp;
-    // Reads the type code of every incoming message; its settings are those of every read.
+    // Reads the type code of every incoming message. Its transfer settings (time limit,
+    // pause, piece size) are copied to every message read from the client, so they are
+    // set in this one place.
     USockMessage mTypeReader;
     USockMAbort mPeerAbort;
     USockMCmdline mCommandLine;
