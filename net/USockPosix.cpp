@@ -25,7 +25,9 @@ void USock::cleanupWSocket() {}
 
 USock::Handle USock::createTcpSocket()
 {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    // Close-on-exec: a program the server starts (the print program, which -view leaves
+    // running) must not keep the client's connection open or hold the port.
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     return s < 0 ? kInvalidHandle : static_cast<Handle>(s);
 }
 
@@ -90,7 +92,7 @@ bool USock::accept(USock& client)
 {
     int s;
     do {
-        s = ::accept(fd(sock), nullptr, nullptr);
+        s = ::accept4(fd(sock), nullptr, nullptr, SOCK_CLOEXEC);
     } while (s < 0 && errno == EINTR);
     return client.attach(s < 0 ? kInvalidHandle : static_cast<Handle>(s));
 }

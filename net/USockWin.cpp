@@ -11,6 +11,16 @@ namespace {
 
 SOCKET sk(USock::Handle h) { return static_cast<SOCKET>(h); }
 
+// A program the server starts (the print program, which -view leaves running) would
+// otherwise inherit the listening socket and the client's connection, keep the connection
+// open after the server has closed it, and hold the port after the server has ended.
+SOCKET notInherited(SOCKET s)
+{
+    if (s != INVALID_SOCKET)
+        SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    return s;
+}
+
 bool wouldBlock(int err) { return err == WSAEWOULDBLOCK || err == WSAEINTR || err == WSAEINPROGRESS; }
 
 } // namespace
@@ -34,7 +44,7 @@ void USock::cleanupWSocket() { WSACleanup(); }
 
 USock::Handle USock::createTcpSocket()
 {
-    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+    const SOCKET s = notInherited(::socket(AF_INET, SOCK_STREAM, 0));
     return s == INVALID_SOCKET ? kInvalidHandle : static_cast<Handle>(s);
 }
 
@@ -93,7 +103,7 @@ bool USock::listen(int backlog) { return ::listen(sk(sock), backlog) != SOCKET_E
 
 bool USock::accept(USock& client)
 {
-    const SOCKET s = ::accept(sk(sock), nullptr, nullptr);
+    const SOCKET s = notInherited(::accept(sk(sock), nullptr, nullptr));
     return client.attach(s == INVALID_SOCKET ? kInvalidHandle : static_cast<Handle>(s));
 }
 

@@ -1,0 +1,235 @@
+#include "server/PExchange.h"
+
+#include "common/UCmdLine.h"
+#include "common/UDirListing.h"
+#include "common/ULog.h"
+#include "net/USockMAbortType.h"
+#include "net/USockMFileFontList.h"
+#include "net/USockMFileLog.h"
+#include "net/USockMFileName.h"
+#include "net/USockMFilePrintList.h"
+#include "net/USockMFileResList.h"
+#include "net/USockMFileResponse.h"
+#include "net/USockMFileVersion.h"
+#include "server/PJobStaging.h"
+#include "server/PPrintProgram.h"
+
+const char* const PExchange::kSource = "unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )";
+
+namespace {
+
+void logError(const char* msg) { ULog::write(msg, ULog::Error); }
+
+const char* const kNetworkError = "This may be a network layer error";
+
+} // namespace
+
+PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnection(connection), mStamp(stamp) {}
+
+unsigned PExchange::run()
+{
+    const bool done = receiveCommandLine() && stage() && receiveDocument() && sendInventories() &&
+                      writeCommandFile() && runPrintProgram() && (mOptions.view || sendResults());
+    mConnection.close();
+    return done ? 1 : 0;
+}
+
+template <class Message>
+PExchange::Received PExchange::receive(Message& message, int expected, int& received)
+{
+    mPeerAbort.copySettings(mTypeReader);
+    message.copySettings(mTypeReader);
+    received = mTypeReader.readType(mConnection);
+    if (mTypeReader.checkAbort(received, mConnection, mPeerAbort))
+        return AbortedByPeer;
+    if (received != expected)
+        return UnexpectedType;
+    return message.read(mConnection) ? Arrived : NotRead;
+}
+
+bool PExchange::receiveCommandLine()
+{
+    int received = 0;
+    switch (receive(mCommandLine, USockMessage::kCmdline, received)) {
+    case Arrived:
+        return true;
+    case AbortedByPeer:
+        logError("PPrinterServer::dispatch(): msgCmdLine: connection aborted by peer");
+        mPeerAbort.print(ULog::Error, 0);
+        return false;
+    case UnexpectedType: {
+        logError("PPrinterServer::dispatch(): msgCmdLine: received an unexpected type");
+        USockMAbortType abort("msgCmdLine", USockMessage::kCmdline, received);
+        sendAbort(abort);
+        return false;
+    }
+    case NotRead:
+        logError("PPrinterServer::dispatch(): msgCmdLine: could not read");
+        sendAbort("Could not read command line sent by printer client", kNetworkError);
+        sendDefaultAbort();
+        return false;
+    }
+    return false;
+}
+
+bool PExchange::stage()
+{
+    if (PJobStaging::prepareJobOptions(mCommandLine.text, mOptions, mStamp))
+        return true;
+    // Half-parsed options would run the print program on something the client did not
+    // ask for, and a client whose -open went unnoticed would send a document nobody reads.
+    // The splitter or the parser has logged what was wrong with the text.
+    logError("PPrinterServer::dispatch(): msgCmdLine: could not parse");
+    sendAbort("Could not parse command line sent by printer client",
+              "An option that takes a value (-open, -response, -logfile, -listenaddr) came without one");
+    return false;
+}
+
+bool PExchange::receiveDocument()
+{
+    if (mOptions.openFile.isEmpty())
+        return true;
+    // The content lands in this job's own file, whatever name the client announces.
+    USockMFileName document(UString(""), mOptions.openFile);
+    int received = 0;
+    switch (receive(document, USockMessage::kFileName, received)) {
+    case Arrived:
+        return true;
+    case AbortedByPeer:
+        logError("PPrinterServer::dispatch(): msgFileName: connection aborted by peer");
+        mPeerAbort.print(ULog::Error, 0);
+        return false;
+    case UnexpectedType: {
+        logError("PPrinterServer::dispatch(): msgFileName: received an unexpected type");
+        USockMAbortType abort("msgFileName", USockMessage::kFileName, received);
+        sendAbort(abort);
+        return false;
+    }
+    case NotRead:
+        logError("PPrinterServer::dispatch(): msgFileName: could not read");
+        sendAbort("Could not read -open parameter from printer client", kNetworkError);
+        return false;
+    }
+    return false;
+}
+
+bool PExchange::sendFile(USockMFile& message, const char* logLine, const char* error, const UString& description)
+{
+    if (message.write(mConnection))
+        return true;
+    logError(logLine);
+    sendAbort(error, description);
+    return false;
+}
+
+bool PExchange::sendInventories()
+{
+    if (mOptions.printList) {
+        USockMFilePrintList m("prntlist.txt", "prntlist.txt");
+        if (!sendFile(m, "PPrinterServer::dispatch(): msgPrintList: could not send",
+                      "Could not send printlist.txt to printer client", "Check if printlist.txt exists on server"))
+            return false;
+    }
+    if (mOptions.fontList) {
+        USockMFileFontList m("fontlist.txt", "fontlist.txt");
+        if (!sendFile(m, "PPrinterServer::dispatch(): msgFontList: could not send",
+                      "Could not send fontlist.txt to printer client", "Check if fontlist.txt exists on server"))
+            return false;
+    }
+    if (mOptions.ver) {
+        USockMFileVersion m("version.txt", "version.txt");
+        if (!sendFile(m, "PPrinterServer::dispatch(): msgVersion: could not send",
+                      "Could not send version.txt to printer client", "Check if version.txt exists on server"))
+            return false;
+    }
+    return true;
+}
+
+bool PExchange::writeCommandFile()
+{
+    switch (PJobStaging::writeCommandFile(PJobStaging::commandFileName(mStamp), mCommandLine.text.str())) {
+    case PJobStaging::Written:
+        return true;
+    case PJobStaging::CannotCreate:
+        logError("PPrinterServer::dispatch(): could not create cmdfile");
+        break;
+    case PJobStaging::CannotWrite:
+        logError("PPrinterServer::dispatch(): could not write cmdfile");
+        break;
+    }
+    sendDefaultAbort();
+    return false;
+}
+
+bool PExchange::runPrintProgram()
+{
+    int argc = 0;
+    char** argv = nullptr;
+    if (!UCmdLine::getArgcArgv(PJobStaging::launchLine(PJobStaging::commandFileName(mStamp), mOptions), argc, argv)) {
+        logError("PPrinterServer::dispatch(): could not generate argc and argv");
+        sendDefaultAbort();
+        return false;
+    }
+    bool started = false;
+    const char* program = PPrintProgram::findPrintProgram();
+    if (program == nullptr) {
+        logError("PPrinterServer::dispatch(): could not find velquin.exe or draxome.exe");
+        sendAbort("Could not find velquin.exe or draxome.exe",
+                  "For printer server to work, velquin.exe or draxome.exe must be in the current directory");
+    } else if (!PPrintProgram::runJob(program, argv, mOptions.view)) {
+        UString line("PPrinterServer::dispatch(): could not spawn process ");
+        line += program;
+        logError(line.str());
+        sendDefaultAbort();
+    } else {
+        started = true;
+    }
+    UCmdLine::releaseArgcArgv(argc, argv);
+    return started;
+}
+
+bool PExchange::sendResults()
+{
+    if (mOptions.response) {
+        USockMFileResponse m(mOptions.responseFile, mOptions.responseFile);
+        if (!sendFile(m, "PPrinterServer::dispatch(): msgResponse: could not send",
+                      "Could not send the -run response file back to client. This usually means the response "
+                      "file was not created by the process.",
+                      "Check the -run parameter."))
+            return false;
+        UDirListing::removeFile(mOptions.responseFile.str());
+    }
+    if (mOptions.resList) {
+        USockMFileResList m("reslist.txt", "reslist.txt");
+        if (!sendFile(m, "PPrinterServer::dispatch(): msgResList: could not send",
+                      "Could not send reslist.txt to printer client", "Check if reslist.txt exists on server"))
+            return false;
+    }
+    if (mOptions.logEnabled) {
+        USockMFileLog m(mOptions.logFile, mOptions.logFile);
+        UString description("Log file was: ");
+        description += mOptions.logFile;
+        if (!sendFile(m, "PPrinterServer::dispatch(): msgLog: could not send",
+                      "Could not send log file to printer client", description))
+            return false;
+    }
+    return true;
+}
+
+void PExchange::sendAbort(USockMAbort& abort)
+{
+    abort.setSource(kSource);
+    abort.print(ULog::Error, 0);
+    // The connection is closed whatever this gives: there is nobody left to tell.
+    mTypeReader.sendAbort(mConnection, abort);
+}
+
+void PExchange::sendAbort(const char* error, const UString& description)
+{
+    USockMAbort abort;
+    abort.setError(error);
+    abort.setDescription(description);
+    sendAbort(abort);
+}
+
+void PExchange::sendDefaultAbort() { mTypeReader.sendAbort(mConnection); }

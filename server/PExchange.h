@@ -1,0 +1,66 @@
+#pragma once
+
+#include "common/UString.h"
+#include "net/USockMAbort.h"
+#include "net/USockMCmdline.h"
+#include "net/USockMessage.h"
+#include "net/USockTcp.h"
+#include "server/KeltoCmdLine.h"
+
+class USockMFile;
+
+// One job exchange with one printer client, start to end, in the order the client expects:
+// the command line, the document if it has -open, the inventories it asks for, the job run
+// by the print program, then the response file, the resolution list and the job log.
+// Every step that fails logs its line, tells the client with an abort (unless the client
+// aborted itself) and ends the exchange; the connection is closed in every case.
+class PExchange {
+public:
+    // The abort's source for every abort of the exchange.
+    static const char* const kSource;
+
+    // Takes over the connection (a copy naming the same handle) and the job stamp.
+    PExchange(const USockTcp& connection, const UString& stamp);
+    PExchange(const PExchange&) = delete;
+    PExchange& operator=(const PExchange&) = delete;
+
+    // 1 when the exchange ran to its end (with -view: once the print program is started),
+    // 0 when it ended at a failure.
+    unsigned run();
+
+private:
+    enum Received { Arrived, AbortedByPeer, UnexpectedType, NotRead };
+
+    // The client's command line arrives here, and nowhere else: the one text that is staged.
+    bool receiveCommandLine();
+    // Splits and parses the received command line into this job's options, with the job's
+    // temporary names.
+    bool stage();
+    bool receiveDocument();
+    bool sendInventories();
+    bool sendFile(USockMFile& message, const char* logLine, const char* error, const UString& description);
+    bool writeCommandFile();
+    // Launch line, program lookup, start and (unless -view) the wait.
+    bool runPrintProgram();
+    bool sendResults();
+
+    // Reads the next type code; for an abort the rest of it, else, when the code is the
+    // expected one, the body with message.read.
+    template <class Message>
+    Received receive(Message& message, int expected, int& received);
+    // Logs the abort record at Error level and sends it.
+    void sendAbort(USockMAbort& abort);
+    void sendAbort(const char* error, const UString& description);
+    // A fresh abort, sent as it is and not logged.
+    void sendDefaultAbort();
+
+    USockTcp mConnection;
+    UString mStamp;
+    // Reads the type code of every incoming message. Its transfer settings (time limit,
+    // pause, piece size) are copied to every message read from the client, so they are
+    // set in this one place.
+    USockMessage mTypeReader;
+    USockMAbort mPeerAbort;
+    USockMCmdline mCommandLine;
+    KeltoCmdLine mOptions;
+};

@@ -1,0 +1,61 @@
+#include "server/PPrinterServer.h"
+
+#include "common/ULog.h"
+#include "net/USockTcp.h"
+#include "server/PExchange.h"
+#include "server/PJobStaging.h"
+#include "server/PUptime.h"
+
+#include <new>
+
+namespace {
+
+void logError(const char* msg) { ULog::write(msg, ULog::Error); }
+
+} // namespace
+
+bool PPrinterServer::run(const UString& host, int port)
+{
+    USockTcp listener;
+    if (!listener.open(host, port)) {
+        logError("PPrinterServer::run(): could not open socket");
+        return false;
+    }
+    if (!listener.bind()) {
+        logError("PPrinterServer::run(): could not bind socket");
+        return false;
+    }
+    if (!listener.listen(kBacklog)) {
+        logError("PPrinterServer::run(): could not listen");
+        return false;
+    }
+    for (;;) {
+        USockTcp* connection = new (std::nothrow) USockTcp;
+        if (connection == nullptr || !listener.accept(*connection)) {
+            delete connection;
+            logError("PPrinterServer::run(): could not accept connection");
+            return false;
+        }
+        UString name;
+        UString address;
+        if (connection->getPeerAddress(name, address)) {
+            UString line("PPrinterServer::run(): connection accepted from ");
+            line += name;
+            line += "(";
+            line += address;
+            line += ")";
+            ULog::write(line, ULog::Info);
+        }
+        dispatch(connection);
+    }
+}
+
+unsigned PPrinterServer::dispatch(void* lpParam)
+{
+    USock* passed = static_cast<USock*>(lpParam);
+    // The copy names the same handle; the heap object goes at once, before anything can fail.
+    const USockTcp connection(*static_cast<USockTcp*>(passed));
+    delete passed;
+    PExchange exchange(connection, PJobStaging::jobStamp(PUptime::watch()));
+    return exchange.run();
+}

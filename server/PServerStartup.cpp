@@ -1,0 +1,100 @@
+#include "server/PServerStartup.h"
+
+#include "common/UCmdLine.h"
+#include "common/UIOFileRemover.h"
+#include "common/ULog.h"
+#include "common/UOs.h"
+#include "net/USock.h"
+#include "server/KeltoCmdLine.h"
+#include "server/PPrintProgram.h"
+#include "server/PPrinterServer.h"
+#include "server/PUptime.h"
+
+#include <cstdio>
+
+const char* const PServerStartup::kLogFile = "draxomeServerLog.txt";
+const char* const PServerStartup::kVersion = "v0.0.8";
+const char* const PServerStartup::kDefaultHost = "0.0.0.0";
+
+namespace {
+
+void logError(const char* msg) { ULog::write(msg, ULog::Error); }
+
+bool parseOptions(const UString& commandLine, KeltoCmdLine& options)
+{
+    int argc = 0;
+    char** argv = nullptr;
+    if (!UCmdLine::getArgcArgv(commandLine, argc, argv))
+        return false;
+    const bool parsed = options.parse(argc, argv);
+    UCmdLine::releaseArgcArgv(argc, argv);
+    return parsed;
+}
+
+void logStart()
+{
+    const UOs::LocalTime t = UOs::localTime();
+    char line[200];
+    std::snprintf(line, sizeof line, "LOG ON: %lu-%lu-%lu (d-m-y), %lu:%lu:%lu\r\n",
+                  static_cast<unsigned long>(t.day), static_cast<unsigned long>(t.month),
+                  static_cast<unsigned long>(t.year), static_cast<unsigned long>(t.hour),
+                  static_cast<unsigned long>(t.minute), static_cast<unsigned long>(t.second));
+    ULog::write(line, ULog::Info);
+    UString version("Version=");
+    version += PServerStartup::kVersion;
+    ULog::write(version, ULog::Info);
+}
+
+} // namespace
+
+void PServerStartup::removeTemporaryFiles()
+{
+    static const char* const patterns[] = {"tmpCmdfile*", "tmpFilename*", "tmpLog*"};
+    UIOFileRemover remover;
+    remover.setRecursive(false);
+    for (const char* pattern : patterns) {
+        remover.setFileFilter(pattern);
+        remover.start(".\\");
+    }
+}
+
+int PServerStartup::run(const UString& commandLine)
+{
+    KeltoCmdLine options;
+    ULog::setStream(kLogFile, 0);
+    removeTemporaryFiles();
+    // The splitter or the parser has said why.
+    if (!parseOptions(commandLine, options))
+        return -1;
+    if (!USock::initWSocket()) {
+        logError("main::WinMain(): could not initialize windows Socket");
+        return 1;
+    }
+    logStart();
+    const char* program = PPrintProgram::findPrintProgram();
+    if (program == nullptr) {
+        logError("main::WinMain(): could not find velquin.exe or draxome.exe");
+        USock::cleanupWSocket();
+        return 1;
+    }
+    // Clients are sent these inventories later, so they must be complete before anyone
+    // can connect.
+    if (!PPrintProgram::runInventory(program)) {
+        logError("main::WinMain(): could not spawn process draxome.exe");
+        USock::cleanupWSocket();
+        return 1;
+    }
+    PUptime::start();
+
+    UString host;
+    int port = 0;
+    // An address that does not split is no failure: the server listens where it always did.
+    if (!parseAddress(options.listenAddr, host, port)) {
+        host = kDefaultHost;
+        port = KeltoCmdLine::kDefaultPort;
+    }
+    PPrinterServer::run(host, port);
+    USock::cleanupWSocket();
+    ULog::write("\r\n-----------------------------------------\r\n\r\n", ULog::Info);
+    return 0;
+}
