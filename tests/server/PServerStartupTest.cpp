@@ -22,6 +22,15 @@ using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
+// Start-up starts Windows Sockets itself; the listeners of these tests need them before.
+class SocketEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(USock::initWSocket()); }
+    void TearDown() override { USock::cleanupWSocket(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const gSockets = ::testing::AddGlobalTestEnvironment(new SocketEnvironment);
+
 const char* const kSeparator = "Info: \r\n-----------------------------------------\r\n\r\n\r\n";
 
 class StartupTest : public ::testing::Test {
@@ -120,6 +129,12 @@ TEST_F(StartupTest, AddressThatDoesNotSplitFallsBackToTheDefault)
     // either way a server that falls back to it cannot bind, and ends.
     USockTcp taken;
     const bool held = hold(taken, "0.0.0.0", 2345);
+    if (!held) {
+        // Then something must be listening there, or the server would serve for ever.
+        USockTcp probe;
+        ASSERT_TRUE(probe.open("127.0.0.1", 2345) && probe.connect()) << "port 2345 is neither free nor served";
+        probe.close();
+    }
     for (const char* address : {"127.0.0.1:70000", "127.0.0.1", ":5000", "127.0.0.1:0"}) {
         ULog::reset();
         fs::remove("draxomeServerLog.txt");
