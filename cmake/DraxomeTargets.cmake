@@ -1,5 +1,21 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
+# draxome_library(name): a static library of every *.cpp in the calling folder, so a class
+# joins its subsystem by being there. Main*.cpp holds a program's entry function and is
+# left to the program. Files ending in Win.cpp or Posix.cpp are the two sides of a seam:
+# only this platform's side is compiled, so no source asks which platform it is on.
+function(draxome_library name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/Main[^/]*\\.cpp$")
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "Posix\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "Win\\.cpp$")
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
 # A shipped Windows program opens no window: GUI subsystem, no console.
 function(draxome_gui_program target)
   if(WIN32)

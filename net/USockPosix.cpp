@@ -90,12 +90,20 @@ bool USock::bind()
 
 bool USock::listen(int backlog) { return ::listen(fd(sock), backlog) != -1; }
 
+// Errors that belong to one pending connection, not to the listening socket: a client
+// that gave up while it waited in the backlog must not end the server for everyone.
+static bool connectionError(int e)
+{
+    return e == EINTR || e == ECONNABORTED || e == EPROTO || e == ENETDOWN || e == ENOPROTOOPT ||
+           e == EHOSTDOWN || e == ENONET || e == EHOSTUNREACH || e == ENETUNREACH || e == EOPNOTSUPP;
+}
+
 bool USock::accept(USock& client)
 {
     int s;
     do {
         s = ::accept4(fd(sock), nullptr, nullptr, SOCK_CLOEXEC);
-    } while (s < 0 && errno == EINTR);
+    } while (s < 0 && connectionError(errno));
     return client.attach(s < 0 ? kInvalidHandle : static_cast<Handle>(s));
 }
 

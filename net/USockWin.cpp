@@ -103,7 +103,12 @@ bool USock::listen(int backlog) { return ::listen(sk(sock), backlog) != SOCKET_E
 
 bool USock::accept(USock& client)
 {
-    const SOCKET s = notInherited(::accept(sk(sock), nullptr, nullptr));
+    // A client that reset its connection while it waited in the backlog fails this accept
+    // only (WSAECONNRESET); it must not end the server for everyone.
+    SOCKET s;
+    do {
+        s = notInherited(::accept(sk(sock), nullptr, nullptr));
+    } while (s == INVALID_SOCKET && (WSAGetLastError() == WSAECONNRESET || WSAGetLastError() == WSAEINTR));
     return client.attach(s == INVALID_SOCKET ? kInvalidHandle : static_cast<Handle>(s));
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/ULog.h"
 #include "common/UOs.h"
+#include "print/FileJob.h"
 #include "printer/Graphics.h"
 #include "printer/PrintDevice.h"
 #include "printer/PrinterList.h"
@@ -602,3 +603,32 @@ bool Printfile::printBanner(PrintDevice* dc, double pitchPx)
     Graphics::restoreObject(dc, saved);
     return drawn;
 }
+
+// The job step: which of the job modes a run performs. The copy and run modes and the
+// reading of a file for raw printing are FileJob's.
+bool Printfile::startPrinting()
+{
+    FileJob job(args);
+    if (job.handsOver())
+        return job.copyAndRun();
+
+    if (args.direct) {
+        if (draxomeDirect())
+            return true;
+        ULog::write("Printfile::startPrinting() : could not print file", ULog::Error);
+        return false;
+    }
+    result = printfile();
+    if (result != 0) {
+        ULog::write("Printfile::startPrinting() : could not parse document", ULog::Error);
+        return false;
+    }
+    result = draxome(-1);
+    if (result != 0) {
+        ULog::write("Printfile::startPrinting() : could not print file", ULog::Error);
+        return false;
+    }
+    return true;
+}
+
+bool Printfile::draxomeDirect() { return FileJob(args).printDirect(); }

@@ -26,7 +26,11 @@ const char* const kNetworkError = "This may be a network layer error";
 
 } // namespace
 
-PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnection(connection), mStamp(stamp) {}
+PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnection(connection), mStamp(stamp)
+{
+    // A client that goes silent must not keep the next ones waiting for ever.
+    mTypeReader.timeout = PClientPolicy::clientTimeout();
+}
 
 unsigned PExchange::run()
 {

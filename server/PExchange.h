@@ -28,11 +28,6 @@ public:
     // 0 when it ended at a failure.
     unsigned run();
 
-    // Every message read from the client takes its transfer settings (time limit, pause,
-    // piece size) from here, and so does every message sent to it, so a client that stops
-    // reading is given up as well; set them before run().
-    USockMessage& incoming() { return mTypeReader; }
-
 private:
     enum Received { Arrived, AbortedByPeer, UnexpectedType, NotRead };
 
@@ -65,7 +60,10 @@ private:
 
     USockTcp mConnection;
     UString mStamp;
-    // Reads the type code of every incoming message; its settings are those of every read.
+    // Reads the type code of every incoming message. Its transfer settings (time limit,
+    // pause, piece size) are copied to every message read from the client and to every
+    // message sent to it, so they are set in this one place: the time limit is the
+    // server's -clienttimeout, so a client that goes silent or stops reading is given up.
     USockMessage mTypeReader;
     USockMAbort mPeerAbort;
     USockMCmdline mCommandLine;

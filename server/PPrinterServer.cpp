@@ -2,7 +2,6 @@
 
 #include "common/ULog.h"
 #include "net/USockTcp.h"
-#include "server/PClientPolicy.h"
 #include "server/PExchange.h"
 #include "server/PJobStaging.h"
 #include "server/PUptime.h"
@@ -58,7 +57,5 @@ unsigned PPrinterServer::dispatch(void* lpParam)
     const USockTcp connection(*static_cast<USockTcp*>(passed));
     delete passed;
     PExchange exchange(connection, PJobStaging::jobStamp(PUptime::watch()));
-    // A client that goes silent must not keep the next ones waiting for ever.
-    exchange.incoming().timeout = PClientPolicy::clientTimeout();
     return exchange.run();
 }

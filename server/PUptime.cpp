@@ -4,7 +4,7 @@
 
 namespace {
 
-// Made before the entry function runs, like the log's lock, so it never races its first use.
+// The process's one uptime stopwatch; both fields start at zero before anything runs.
 UStopWatch gUptime;
 
 } // namespace

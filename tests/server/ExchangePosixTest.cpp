@@ -742,3 +742,28 @@ TEST_F(ExchangeTest, TheLimitDoesNotCutThePrintProgramsRun)
     ASSERT_EQ(2u, replies.size());
     EXPECT_EQ(0x1006, replies[1].type);
 }
+
+TEST_F(ExchangeTest, AClientThatStopsReadingIsGivenUpToo)
+{
+    Policy policy("-clienttimeout 0.5");
+    // Far more than the socket buffers of both ends hold.
+    writeFile("prntlist.txt", std::string(40 * 1024 * 1024, 'p'));
+    std::promise<void> served;
+    std::thread peer([&] {
+        Client c(mPort);
+        c.send(cmdline("-printlist"));
+        // Reads nothing until the server has given up, or for a long time.
+        served.get_future().wait_for(std::chrono::seconds(30));
+    });
+    USockTcp* connection = new USockTcp;
+    ASSERT_TRUE(mListener.accept(*connection));
+    const auto started = std::chrono::steady_clock::now();
+    mResult = PPrinterServer::dispatch(connection);
+    const auto took = std::chrono::steady_clock::now() - started;
+    served.set_value();
+    peer.join();
+    EXPECT_EQ(0u, mResult);
+    EXPECT_LT(took, std::chrono::seconds(10));
+    EXPECT_NE(std::string::npos, log().find("Error: PPrinterServer::dispatch(): msgPrintList: could not send\r\n"));
+    EXPECT_FALSE(fs::exists("standin-args.txt"));
+}

@@ -3,6 +3,7 @@
 // cannot be bound, after which the closing separator is logged and the exit code is 0.
 #include "common/ULog.h"
 #include "net/USockTcp.h"
+#include "server/PClientPolicy.h"
 #include "server/PServerStartup.h"
 #include "tests/common/TestSupport.h"
 #include "tests/server/StandIn.h"
@@ -21,12 +22,31 @@ using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
+// Start-up starts Windows Sockets itself; the listeners of these tests need them before.
+class SocketEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(USock::initWSocket()); }
+    void TearDown() override { USock::cleanupWSocket(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const gSockets = ::testing::AddGlobalTestEnvironment(new SocketEnvironment);
+
 const char* const kSeparator = "Info: \r\n-----------------------------------------\r\n\r\n\r\n";
 
 class StartupTest : public ::testing::Test {
 protected:
-    StartupTest() : mDir(true) { ULog::reset(); }
-    ~StartupTest() override { ULog::reset(); }
+    // The test's own listeners need Windows Sockets started in this process; start-up's
+    // own start and stop are counted on top of this one.
+    StartupTest() : mDir(true)
+    {
+        ULog::reset();
+        USock::initWSocket();
+    }
+    ~StartupTest() override
+    {
+        USock::cleanupWSocket();
+        ULog::reset();
+    }
 
     static std::string serverLog() { return readFile("draxomeServerLog.txt"); }
     // The log without its "LOG ON" line, which carries the time.
@@ -109,6 +129,12 @@ TEST_F(StartupTest, AddressThatDoesNotSplitFallsBackToTheDefault)
     // either way a server that falls back to it cannot bind, and ends.
     USockTcp taken;
     const bool held = hold(taken, "0.0.0.0", 2345);
+    if (!held) {
+        // Then something must be listening there, or the server would serve for ever.
+        USockTcp probe;
+        ASSERT_TRUE(probe.open("127.0.0.1", 2345) && probe.connect()) << "port 2345 is neither free nor served";
+        probe.close();
+    }
     for (const char* address : {"127.0.0.1:70000", "127.0.0.1", ":5000", "127.0.0.1:0"}) {
         ULog::reset();
         fs::remove("draxomeServerLog.txt");
@@ -120,4 +146,41 @@ TEST_F(StartupTest, AddressThatDoesNotSplitFallsBackToTheDefault)
     }
     if (held)
         taken.close();
+}
+
+TEST_F(StartupTest, SafetyOptionsReachEveryExchangeAndTrustingClientsIsWarnedOf)
+{
+    standin::install(mDir.path(), "draxome.exe");
+    USockTcp taken;
+    ASSERT_TRUE(hold(taken, "127.0.0.1", 0));
+    const std::string address = "127.0.0.1:" + std::to_string(taken.port);
+    EXPECT_EQ(0, PServerStartup::run(UString(
+                     ("-listenaddr " + address + " -trustclients -allowrun a -allowrun \"b c\" -clienttimeout 7.5")
+                         .c_str())));
+    EXPECT_TRUE(PClientPolicy::trustClients());
+    EXPECT_EQ(7.5, PClientPolicy::clientTimeout());
+    ASSERT_EQ(2u, PClientPolicy::allowRun().size());
+    EXPECT_STREQ("b c", PClientPolicy::allowRun()[1].str());
+    EXPECT_EQ(std::string("Info: Version=v0.0.8\r\nWarning: main::WinMain(): -trustclients: the command lines of "
+                          "printer clients are not checked; any client can have the print program read, write "
+                          "and start files with this server's account\r\nError: PPrinterServer::run(): could not "
+                          "bind socket\r\n") +
+                  kSeparator,
+              logAfterStart());
+
+    // Without it: no Warning, the checks on, the limit at its default.
+    PClientPolicy::reset();
+    ULog::reset();
+    fs::remove("draxomeServerLog.txt");
+    EXPECT_EQ(0, PServerStartup::run(UString(("-listenaddr " + address).c_str())));
+    taken.close();
+    EXPECT_FALSE(PClientPolicy::trustClients());
+    EXPECT_EQ(60.0, PClientPolicy::clientTimeout());
+    EXPECT_EQ(std::string::npos, serverLog().find("Warning"));
+
+    ULog::reset();
+    fs::remove("draxomeServerLog.txt");
+    EXPECT_EQ(-1, PServerStartup::run("-clienttimeout 0"));
+    EXPECT_EQ("Error: Error in KeltoCmdLine::parse(): -clienttimeout\r\n", serverLog());
+    PClientPolicy::reset();
 }

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# server_native.sh DRAXOMESERVER
+# The native build of the server as a whole program, with a shell-script stand-in for the
+# print program: start-up with its inventory run, jobs over loopback, clients that vanish,
+# a second client waiting in the backlog, and a second server on a port in use. The server
+# gets a port of its own and is killed at the end whatever happens.
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/lib/systest.sh"
+
+[ $# -eq 1 ] || fail "usage: $0 DRAXOMESERVER"
+[ -x "$1" ] || fail "$1 does not exist; build the draxomeServer target"
+require_tools python3 timeout awk
+make_workdir
+
+SERVER_PID=
+stop_server() {
+  [ -n "$SERVER_PID" ] || return 0
+  kill -TERM "$SERVER_PID" 2>/dev/null || true
+  wait "$SERVER_PID" 2>/dev/null || true
+  SERVER_PID=
+}
+trap 'stop_server; _systest_cleanup' EXIT
+
+RUNDIR=$WORKDIR/run
+mkdir -p "$RUNDIR"
+cp "$1" "$RUNDIR/draxomeServer"
+# The stand-in writes the inventories it is asked for and, for a job, a log holding the
+# command file; a job whose command line holds "slow" takes two seconds.
+cat >"$RUNDIR/draxome.exe" <<'STANDIN'
+#!/bin/sh
+cmd= log=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -printlist) printf 'Virtual A4\nVirtual Letter\n' > prntlist.txt; shift ;;
+    -fontlist) printf 'Courier New\n' > fontlist.txt; shift ;;
+    -ver) printf 'v5.3.9' > version.txt; shift ;;
+    -cmdfile) cmd=$2; shift 2 ;;
+    -logfile) log=$2; shift 2 ;;
+    *) shift ;;
+  esac
+done
+[ -n "$cmd" ] || exit 0
+case " $(cat "$cmd") " in *" slow "*) sleep 2 ;; esac
+printf 'Info: job of %s\r\n' "$(cat "$cmd")" > "$log"
+STANDIN
+chmod +x "$RUNDIR/draxome.exe"
+
+client() { python3 "$SYSTEST_LIB/printclient.py" "$@"; }
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+listening() {
+  local hex
+  hex=$(printf '%04X' "$1")
+  awk -v p=":$hex" '$4 == "0A" && substr($2, length($2) - 4) == p { found = 1 } END { exit !found }' /proc/net/tcp
+}
+server_log() { tr -d '\r' <"$1/draxomeServerLog.txt" 2>/dev/null || true; }
+expect_reply() {
+  local got=$1 expected
+  shift
+  expected=$(printf '%s\n' "$@")
+  [ "$got" = "$expected" ] || fail "the client got:
+$got
+expected:
+$expected"
+}
+
+: >"$RUNDIR/TMPLOG.9.txt"
+PORT=$(free_port)
+(cd "$RUNDIR" && exec timeout -k 5 300 ./draxomeServer -listenaddr "127.0.0.1:$PORT") >"$WORKDIR/server.out" 2>&1 &
+SERVER_PID=$!
+for _ in $(seq 100); do
+  listening "$PORT" && break
+  kill -0 "$SERVER_PID" 2>/dev/null || fail "the server ended: $(server_log "$RUNDIR")"
+  sleep 0.1
+done
+listening "$PORT" || fail "nothing listens on $PORT"
+[ ! -e "$RUNDIR/TMPLOG.9.txt" ] || fail "start-up left TMPLOG.9.txt"
+[ -s "$RUNDIR/prntlist.txt" ] && [ -s "$RUNDIR/fontlist.txt" ] && [ -s "$RUNDIR/version.txt" ] ||
+  fail "the inventory run wrote no inventories"
+echo "native start-up: cleanup, inventory run, listening on $PORT: ok"
+
+printf 'a line\n' >"$WORKDIR/doc.txt"
+got=$(client "$PORT" --cmdline='-printlist -open doc.txt' --file "$WORKDIR/doc.txt")
+log=$(sed -n 's/^file 4102 \(tmpLog\..*\.txt\) [0-9]*$/\1/p' <<<"$got")
+[ -n "$log" ] || fail "no job log came back: $got"
+expect_reply "$got" "file 4098 prntlist.txt 26" "file 4102 $log $(stat -c %s "$RUNDIR/$log")" closed
+server_log "$RUNDIR" | grep -Fx "Info: PPrinterServer::run(): connection accepted from 127.0.0.1(127.0.0.1)" >/dev/null ||
+  fail "no accepted line: $(server_log "$RUNDIR")"
+echo "a job: print list and log sent, the connection logged: ok"
+
+client "$PORT" --cmdline='-ver' --cut 0 >/dev/null
+client "$PORT" --cmdline='-open doc.txt' --file "$WORKDIR/doc.txt" --cut 30 >/dev/null
+client "$PORT" --type 0x7fffffff >/dev/null
+(client "$PORT" --cmdline='-disablelog slow' >"$WORKDIR/a.out"; date +%s%N >"$WORKDIR/a.end") &
+a=$!
+sleep 0.5
+(client "$PORT" --cmdline='-ver -disablelog' >"$WORKDIR/b.out"; date +%s%N >"$WORKDIR/b.end") &
+b=$!
+wait "$a" "$b"
+expect_reply "$(cat "$WORKDIR/a.out")" closed
+expect_reply "$(cat "$WORKDIR/b.out")" "file 4101 version.txt 6" closed
+[ "$(cat "$WORKDIR/b.end")" -gt "$(cat "$WORKDIR/a.end")" ] || fail "the second client was served before the first had finished"
+kill -0 "$SERVER_PID" 2>/dev/null || fail "the server has gone"
+echo "vanished and garbage clients end their own exchange; a second client waits for the first: ok"
+
+mkdir -p "$WORKDIR/second"
+cp "$RUNDIR/draxomeServer" "$RUNDIR/draxome.exe" "$WORKDIR/second/"
+rc=0
+(cd "$WORKDIR/second" && timeout 60 ./draxomeServer -listenaddr "127.0.0.1:$PORT") || rc=$?
+[ "$rc" -eq 0 ] || fail "a port in use: exit code $rc"
+[ "$(server_log "$WORKDIR/second" | tail -n 5 | head -n 2)" = $'Error: PPrinterServer::run(): could not bind socket\nInfo: ' ] ||
+  fail "a port in use: $(server_log "$WORKDIR/second")"
+echo "a port in use: could not bind, separator, exit 0: ok"
+echo "native server: all cases passed"
