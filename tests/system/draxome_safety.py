@@ -2,7 +2,7 @@
 """draxome_safety.py DRAXOMESERVER_EXE DRAXOME_EXE WRITEOUT_EXE
 
 The print server's job checks and client time limit, under Wine with the real programs
-and the virtual printers, driven over loopback by a client of plain sockets:
+and the virtual printers, driven over loopback by the system tests' printer client:
 
   refused   every attack of a client's command line (read, delete or overwrite a server
             file, have a command file read, run a program, plant a program or library,
@@ -18,17 +18,16 @@ and the virtual printers, driven over loopback by a client of plain sockets:
             line, are given up after -clienttimeout while the next client waits, and that
             client is then served.
 
-Needs WINEPREFIX (the prefix with the virtual printers).
+Needs WINEPREFIX (the prefix with the virtual printers); speaks the protocol through
+tests/system/lib/printclient.py.
 """
 
 import os
 import shutil
 import socket
-import struct
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -36,9 +35,6 @@ SOURCE = os.environ.get("DRAXOME_SOURCE", os.path.normpath(os.path.join(HERE, ".
 WINE_RUN = os.path.join(SOURCE, "tools", "wine-run")
 SOURCE_LITERAL = "unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )"
 SERVER_LOG = "draxomeServerLog.txt"
-
-CMDLINE, FILENAME, ABORT = 0x1000, 0x1001, 4
-FILE_TYPES = (0x1002, 0x1003, 0x1004, 0x1005, 0x1006)
 
 
 class Failure(Exception):
@@ -50,19 +46,11 @@ def check(condition, message):
         raise Failure(message)
 
 
-# --- the wire ------------------------------------------------------------------------------
+# --- the wire: the system tests' printer client ---------------------------------------------
 
-def le32(v):
-    return struct.pack("<i", v)
-
-
-def string(text, type_=1):
-    data = text.encode("latin-1") + b"\0"
-    return le32(type_) + le32(len(data)) + data
-
-
-def file_message(name, content):
-    return le32(FILENAME) + string(name) + le32(len(content)) + content
+sys.path.insert(0, os.path.join(HERE, "lib"))
+import printclient  # noqa: E402
+from printclient import ABORT, CMDLINE, FILENAME, le32  # noqa: E402
 
 
 class Reply:
@@ -76,37 +64,10 @@ class Reply:
 
 
 def parse_replies(data):
-    replies, pos = [], 0
-
-    def int32():
-        nonlocal pos
-        if pos + 4 > len(data):
-            raise Failure("a reply ends in the middle: %r" % data[pos:pos + 40])
-        v = struct.unpack_from("<i", data, pos)[0]
-        pos += 4
-        return v
-
-    def text():
-        nonlocal pos
-        check(int32() == 1, "a string message of another type")
-        size = int32()
-        check(1 <= size <= len(data) - pos, "a string of size %d" % size)
-        value = data[pos:pos + size - 1].decode("latin-1")
-        pos += size
-        return value
-
-    while pos < len(data):
-        type_ = int32()
-        if type_ == ABORT:
-            replies.append(Reply(type_, abort=[text() for _ in range(5)]))
-        elif type_ in FILE_TYPES:
-            name = text()
-            size = int32()
-            check(0 <= size <= len(data) - pos, "file content of %d bytes" % size)
-            replies.append(Reply(type_, name, data[pos:pos + size]))
-            pos += size
-        else:
-            raise Failure("a reply of type %d" % type_)
+    replies = []
+    for r in printclient.parse_replies(data):
+        check(r[0] != "cut", "a reply ends in the middle: %r" % (r,))
+        replies.append(Reply(ABORT, abort=r[1]) if r[0] == "abort" else Reply(r[1], r[2], r[3]))
     return replies
 
 
@@ -128,14 +89,10 @@ def receive_all(sock, limit_s=180):
 def job(port, line, document=None, doc_name="doc.txt"):
     """One exchange as a printer client does it: the command line, the document when
     there is one, then everything the server sends until it closes."""
-    with socket.create_connection(("127.0.0.1", port), timeout=30) as s:
-        s.sendall(string(line, CMDLINE))
-        if document is not None:
-            try:
-                s.sendall(file_message(doc_name, document))
-            except (BrokenPipeError, ConnectionResetError):
-                pass
-        return parse_replies(receive_all(s))
+    parts = [printclient.cmdline(line)]
+    if document is not None:
+        parts.append(printclient.file_message(FILENAME, doc_name, document))
+    return parse_replies(printclient.exchange(port, parts, timeout=180))
 
 
 # --- the server ----------------------------------------------------------------------------

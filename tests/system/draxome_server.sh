@@ -118,7 +118,9 @@ for f in tmpLog.5.txt TMPCMDFILE.1..ini tmpfilename.x tmpLogX keep.txt; do : >"$
 mkdir -p "$RUNDIR/tmpFilename.d"
 : >"$RUNDIR/tmpFilename.d/tmpLog.1.txt"
 PORT=$(free_port)
-start_server "$RUNDIR" -listenaddr "127.0.0.1:$PORT"
+# The jobs below hand their file to writeout.exe, which clients may name only once the
+# administrator allowed it.
+start_server "$RUNDIR" -listenaddr "127.0.0.1:$PORT" -allowrun writeout.exe
 wait_listening "$PORT"
 for f in tmpLog.5.txt TMPCMDFILE.1..ini tmpfilename.x tmpLogX; do
   [ ! -e "$RUNDIR/$f" ] || fail "start-up left $f"
