@@ -2,6 +2,8 @@
 
 #include "common/UOs.h"
 
+#include <cstdio>
+
 UDateTime::UDateTime(int s, int mi, int h, int d, int mo, int y)
     : second(static_cast<std::uint8_t>(s)), minute(static_cast<std::uint8_t>(mi)),
       hour(static_cast<std::uint8_t>(h)), day(static_cast<std::uint8_t>(d)),
@@ -37,4 +39,14 @@ UString UDateTime::time() const
     UString m = hc + static_cast<int>(minute);
     UString mc = m + ':';
     return mc + static_cast<int>(second);
+}
+
+UString UDateTime::logOn() const
+{
+    char line[80];
+    std::snprintf(line, sizeof line, "LOG ON: %lu-%lu-%lu (d-m-y), %lu:%lu:%lu", static_cast<unsigned long>(day),
+                  static_cast<unsigned long>(month), static_cast<unsigned long>(year),
+                  static_cast<unsigned long>(hour), static_cast<unsigned long>(minute),
+                  static_cast<unsigned long>(second));
+    return UString(static_cast<const char*>(line));
 }

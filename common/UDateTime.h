@@ -13,6 +13,8 @@ public:
 
     UString date() const;
     UString time() const;
+    // The start line both programs log: "LOG ON: 6-12-2026 (d-m-y), 2:12:20".
+    UString logOn() const;
 
     std::uint8_t second = 0;
     std::uint8_t minute = 0;

@@ -1,7 +1,7 @@
 #include "print/Startup.h"
 
+#include "common/UDateTime.h"
 #include "common/ULog.h"
-#include "common/UOs.h"
 #include "common/UString.h"
 #include "print/PrintArgs.h"
 #include "print/Printfile.h"
@@ -207,13 +207,7 @@ int Startup::run(const char* commandLine, Job job)
 
     settleLog(args);
 
-    const UOs::LocalTime now = UOs::localTime();
-    char line[128];
-    std::snprintf(line, sizeof line, "LOG ON: %lu-%lu-%lu (d-m-y), %lu:%lu:%lu",
-                  static_cast<unsigned long>(now.day), static_cast<unsigned long>(now.month),
-                  static_cast<unsigned long>(now.year), static_cast<unsigned long>(now.hour),
-                  static_cast<unsigned long>(now.minute), static_cast<unsigned long>(now.second));
-    info(line);
+    info(UDateTime::now().logOn().str());
 
     adjust(args);
     describe(args);

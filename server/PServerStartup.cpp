@@ -1,9 +1,9 @@
 #include "server/PServerStartup.h"
 
 #include "common/UCmdLine.h"
+#include "common/UDateTime.h"
 #include "common/UIOFileRemover.h"
 #include "common/ULog.h"
-#include "common/UOs.h"
 #include "net/USock.h"
 #include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
@@ -34,12 +34,9 @@ bool parseOptions(const UString& commandLine, KeltoCmdLine& options)
 
 void logStart()
 {
-    const UOs::LocalTime t = UOs::localTime();
-    char line[200];
-    std::snprintf(line, sizeof line, "LOG ON: %lu-%lu-%lu (d-m-y), %lu:%lu:%lu\r\n",
-                  static_cast<unsigned long>(t.day), static_cast<unsigned long>(t.month),
-                  static_cast<unsigned long>(t.year), static_cast<unsigned long>(t.hour),
-                  static_cast<unsigned long>(t.minute), static_cast<unsigned long>(t.second));
+    // The server's format ends in a line end of its own, so an empty line follows it.
+    UString line = UDateTime::now().logOn();
+    line += "\r\n";
     ULog::write(line, ULog::Info);
     UString version("Version=");
     version += PServerStartup::kVersion;

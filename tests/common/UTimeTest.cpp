@@ -34,3 +34,8 @@ TEST(UStopWatch, SecondsAbsorbOneWrapOfTheCounter)
     EXPECT_GE(w.stopAndSeconds(), 0.0f);
     EXPECT_LT(w.seconds(), 5.0f);
 }
+
+TEST(UDateTime, LogOnLineHasNoLeadingZeros)
+{
+    EXPECT_STREQ("LOG ON: 6-12-2026 (d-m-y), 2:12:20", UDateTime(20, 12, 2, 6, 12, 2026).logOn().str());
+}

@@ -53,9 +53,12 @@ protected:
     }
 
     // The log's lines as "Level: message", without the date and time of the prefix.
-    static std::vector<std::string> logged()
+    static std::vector<std::string> logged() { return loggedIn("log.txt"); }
+
+    // The same for any log file.
+    static std::vector<std::string> loggedIn(const std::string& name)
     {
-        const std::string text = readFile("log.txt");
+        const std::string text = readFile(name);
         std::vector<std::string> lines;
         size_t start = 0;
         while (start < text.size()) {

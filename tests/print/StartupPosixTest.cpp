@@ -72,27 +72,7 @@ protected:
 
     static int run(const std::string& commandLine) { return Startup::run(commandLine.c_str(), recordingJob); }
 
-    // A log file's lines as "Level: message", without the date and time.
-    static Lines logOf(const std::string& name)
-    {
-        const std::string text = readFile(name);
-        Lines lines;
-        size_t start = 0;
-        while (start < text.size()) {
-            size_t end = text.find("\r\n", start);
-            if (end == std::string::npos)
-                end = text.size();
-            const std::string line = text.substr(start, end - start);
-            const size_t open = line.find('[');
-            const size_t close = line.find("]: ");
-            if (open != std::string::npos && close != std::string::npos && open < close)
-                lines.push_back(line.substr(0, open) + ": " + line.substr(close + 3));
-            else
-                lines.push_back("unprefixed: " + line);
-            start = end + 2;
-        }
-        return lines;
-    }
+    static Lines logOf(const std::string& name) { return loggedIn(name); }
 
     // The lines from "Windows Version" to the job, for the description tests.
     static Lines described(const Lines& all)
