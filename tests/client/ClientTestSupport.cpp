@@ -65,31 +65,6 @@ ClientRun runClient(const std::vector<std::string>& args, bool errIsTerminal)
     return run;
 }
 
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeAll(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string pattern(size_t n, unsigned seed)
-{
-    std::string s(n, '\0');
-    unsigned x = seed * 2654435761u + 12345u;
-    for (size_t i = 0; i < n; ++i) {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 16);
-    }
-    return s;
-}
-
 std::vector<std::string> filesIn(const std::filesystem::path& dir)
 {
     std::vector<std::string> names;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/UString.h"
+#include "tests/common/TestBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,6 @@
 #include <ostream>
 #include <string>
 #include <vector>
-
-inline void PrintTo(const UString& s, std::ostream* os) { *os << '"' << s.str() << '"'; }
 
 // A fresh directory of the test's own under the test's working directory, removed at the
 // end: client_work/<suite>.<test>.
@@ -35,10 +34,6 @@ struct ClientRun {
 // and standard error go to files of their own and come back as text.
 ClientRun runClient(const std::vector<std::string>& args, bool errIsTerminal = false);
 
-std::string readAll(const std::string& path);
-void writeAll(const std::string& path, const std::string& bytes);
-// Bytes that are not all alike, so misplaced pieces show.
-std::string pattern(size_t n, unsigned seed = 1);
 // The names of the regular files in dir, sorted.
 std::vector<std::string> filesIn(const std::filesystem::path& dir);
 // The print program's own splitting of a command line.

@@ -82,20 +82,6 @@ std::string NetTest::scratch(const std::string& suffix)
     return name;
 }
 
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeAll(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 void sendRaw(USockTcp& s, const std::string& bytes)
 {
     ASSERT_EQ(static_cast<int>(bytes.size()),
@@ -115,17 +101,6 @@ std::string recvAll(USockTcp& s, int length)
             break;
     }
     return got;
-}
-
-std::string pattern(size_t n, unsigned seed)
-{
-    std::string s(n, '\0');
-    unsigned x = seed * 2654435761u + 12345u;
-    for (size_t i = 0; i < n; ++i) {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 16);
-    }
-    return s;
 }
 
 std::string le32(int v)

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "net/USockTcp.h"
+#include "tests/common/TestBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 #include <vector>
-
-// Lets failed expectations show the text rather than the object's bytes.
-inline void PrintTo(const UString& s, std::ostream* os) { *os << '"' << s.str() << '"'; }
 
 // A connected pair over loopback: a listener on 127.0.0.1 with a port the system picked,
 // one client connected to it and the accepted server end.
@@ -42,12 +40,8 @@ private:
     std::vector<std::string> mFiles;
 };
 
-std::string readAll(const std::string& path);
-void writeAll(const std::string& path, const std::string& bytes);
 // Sends raw bytes, all of them, as a peer of any make would.
 void sendRaw(USockTcp& s, const std::string& bytes);
 // Receives until the peer closes (or length bytes have come).
 std::string recvAll(USockTcp& s, int length = 1 << 30);
-// Bytes that are not all alike, so misplaced pieces show.
-std::string pattern(size_t n, unsigned seed = 1);
 std::string le32(int v);

@@ -11,23 +11,14 @@
 # the end whatever happens.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/systest.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/lib/printserver.sh"
 
 [ $# -eq 3 ] || fail "usage: $0 DRAXOMESERVER_EXE DRAXOME_EXE WRITEOUT_EXE"
 require_tools gs python3 timeout cmp awk
 make_workdir
-
-SERVER_PIDS=()
-stop_servers() {
-  local pid
-  for pid in "${SERVER_PIDS[@]}"; do
-    kill -TERM "$pid" 2>/dev/null || true
-  done
-  for pid in "${SERVER_PIDS[@]}"; do
-    wait "$pid" 2>/dev/null || true
-  done
-  SERVER_PIDS=()
-}
-trap 'stop_servers; _systest_cleanup' EXIT
+# This test's own limits: a server lives at most 600 s and must listen within 60 s.
+SYSTEST_SERVER_LIMIT=${SYSTEST_SERVER_LIMIT:-600}
+SERVER_START_LIMIT=60
 
 RUNDIR=$WORKDIR/run
 SPOOL=$WORKDIR/spool
@@ -41,38 +32,6 @@ cp "$2" "$RUNDIR/draxome.exe"
 cp "$3" "$RUNDIR/writeout.exe"
 SOURCE=unsigned' __stdcall PPrinterServer::dispatch( LPVOID lpParam )'
 
-client() { python3 "$SYSTEST_LIB/printclient.py" "$@"; }
-
-free_port() {
-  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
-listening() {
-  local hex
-  hex=$(printf '%04X' "$1")
-  awk -v p=":$hex" '$4 == "0A" && substr($2, length($2) - 4) == p { found = 1 } END { exit !found }' /proc/net/tcp
-}
-
-# start_server DIR ARG...: the server in DIR, in the background; SERVER_PID
-start_server() {
-  local dir=$1
-  shift
-  (cd "$dir" && exec timeout -k 10 600 "$SYSTEST_SOURCE/tools/wine-run" draxomeServer.exe "$@") \
-    >>"$WORKDIR/server.out" 2>&1 &
-  SERVER_PID=$!
-  SERVER_PIDS+=("$SERVER_PID")
-}
-
-wait_listening() {
-  local port=$1 i
-  for i in $(seq 600); do
-    listening "$port" && return 0
-    kill -0 "$SERVER_PID" 2>/dev/null || fail "the server ended before it listened on $port: $(server_log "$RUNDIR")"
-    sleep 0.1
-  done
-  fail "nothing listens on port $port after 60 s"
-}
-
 # run_server DIR ARG...: the server in DIR in the foreground; RC := its exit code
 run_server() {
   local dir=$1
@@ -81,22 +40,9 @@ run_server() {
   (cd "$dir" && run_windows draxomeServer.exe "$@") >>"$WORKDIR/server.out" 2>&1 || RC=$?
 }
 
-server_log() { tr -d '\r' <"$1/draxomeServerLog.txt" 2>/dev/null || true; }
-
 expect_log_line() {
   server_log "$RUNDIR" | grep -Fx -- "$1" >/dev/null || fail "the server log lacks '$1'; it holds:
 $(server_log "$RUNDIR" | tail -20)"
-}
-
-# expect_reply GOT LINE...: the client's output is exactly these lines
-expect_reply() {
-  local got=$1 expected
-  shift
-  expected=$(printf '%s\n' "$@")
-  [ "$got" = "$expected" ] || fail "the client got:
-$got
-expected:
-$expected"
 }
 
 jobs_count() { job_files "$SPOOL" | wc -l; }
@@ -120,8 +66,7 @@ mkdir -p "$RUNDIR/tmpFilename.d"
 PORT=$(free_port)
 # The jobs below hand their file to writeout.exe, which clients may name only once the
 # administrator allowed it.
-start_server "$RUNDIR" -listenaddr "127.0.0.1:$PORT" -allowrun writeout.exe
-wait_listening "$PORT"
+server_start "$RUNDIR" "$PORT" -allowrun writeout.exe
 for f in tmpLog.5.txt TMPCMDFILE.1..ini tmpfilename.x tmpLogX; do
   [ ! -e "$RUNDIR/$f" ] || fail "start-up left $f"
 done
@@ -138,7 +83,7 @@ echo "start-up: old temporary files removed whatever their case, directory left,
 # --- a printed job, read back from the PostScript --------------------------------------
 printf 'DRAXOME SERVER JOB 4711\r\nsecond line of the job\r\n' >"$WORKDIR/report.pdf"
 mkdir -p "$WORKDIR/got"
-got=$(client "$PORT" --cmdline='-open C:\docs\report.pdf -docname "server job"' --file "$WORKDIR/report.pdf" --out "$WORKDIR/got")
+got=$(printclient "$PORT" --cmdline='-open C:\docs\report.pdf -docname "server job"' --file "$WORKDIR/report.pdf" --out "$WORKDIR/got")
 N=$(stamp_of "$got")
 [ -n "$N" ] || fail "a printed job: no job log came back: $got"
 expect_reply "$got" "file 4102 tmpLog.$N.txt $(stat -c %s "$RUNDIR/tmpLog.$N.txt")" closed
@@ -160,7 +105,7 @@ echo "a printed job: staged as tmpFilename.$N.txt, printed, its log sent back, f
 # --- every flag in one job: order and contents -----------------------------------------
 printf 'run me\r\n' >"$WORKDIR/doc.txt"
 rm -rf "$WORKDIR/got" && mkdir -p "$WORKDIR/got"
-got=$(client "$PORT" --cmdline='-reslist -response resp.txt -run writeout.exe -ver -fontlist -printlist -open doc.txt' \
+got=$(printclient "$PORT" --cmdline='-reslist -response resp.txt -run writeout.exe -ver -fontlist -printlist -open doc.txt' \
   --file "$WORKDIR/doc.txt" --out "$WORKDIR/got")
 N=$(stamp_of "$got")
 expect_reply "$got" \
@@ -185,14 +130,14 @@ echo "every flag: print list, font list, version, response, resolutions, log in 
 
 # --- -disablelog and -view ------------------------------------------------------------
 before=$(jobs_count)
-got=$(client "$PORT" --cmdline='-disablelog -open doc.txt' --file "$WORKDIR/doc.txt")
+got=$(printclient "$PORT" --cmdline='-disablelog -open doc.txt' --file "$WORKDIR/doc.txt")
 expect_reply "$got" closed
 wait_jobs $((before + 1))
 echo "-disablelog: printed, nothing sent back: ok"
 
 before=$(jobs_count)
 logs_before=$(ls "$RUNDIR"/tmpLog.* | wc -l)
-got=$(client "$PORT" --cmdline='-view -reslist -open doc.txt' --file "$WORKDIR/doc.txt")
+got=$(printclient "$PORT" --cmdline='-view -reslist -open doc.txt' --file "$WORKDIR/doc.txt")
 expect_reply "$got" closed
 wait_jobs $((before + 1))
 # The print program left running writes its log to the end before the next job prints.
@@ -207,7 +152,7 @@ echo "-view: printed, nothing sent back, not even the log: ok"
 # The print program waits here for writeout.exe (which pauses 0.7 s) before it copies the
 # response file: a client that sees the connection closed while that file is still
 # missing was not held up by the print program, not even through an inherited socket.
-got=$(client "$PORT" --cmdline='-view -run writeout.exe -response viewresp.txt -open doc.txt' --file "$WORKDIR/doc.txt")
+got=$(printclient "$PORT" --cmdline='-view -run writeout.exe -response viewresp.txt -open doc.txt' --file "$WORKDIR/doc.txt")
 [ ! -e "$RUNDIR/viewresp.txt" ] || fail "-view: the connection stayed open until the print program had ended"
 expect_reply "$got" closed
 for _ in $(seq 100); do [ -e "$RUNDIR/viewresp.txt" ] && break; sleep 0.1; done
@@ -218,7 +163,7 @@ echo "-view: the connection closes while the print program still runs; the respo
 # --- aborts ---------------------------------------------------------------------------
 before=$(jobs_count)
 mv "$RUNDIR/prntlist.txt" "$WORKDIR/prntlist.saved"
-got=$(client "$PORT" --cmdline='-printlist -fontlist -open doc.txt' --file "$WORKDIR/doc.txt")
+got=$(printclient "$PORT" --cmdline='-printlist -fontlist -open doc.txt' --file "$WORKDIR/doc.txt")
 expect_reply "$got" "abort USockMAbort|Could not send printlist.txt to printer client|Check if printlist.txt exists on server|$SOURCE" closed
 server_log "$RUNDIR" | tail -n 7 | diff - <(printf '%s\n' \
   "Error: USockMFile::write(): file==NULL: could not open file" \
@@ -231,43 +176,43 @@ server_log "$RUNDIR" | tail -n 7 | diff - <(printf '%s\n' \
 mv "$WORKDIR/prntlist.saved" "$RUNDIR/prntlist.txt"
 echo "prntlist.txt missing: the abort, its log lines, no job: ok"
 
-got=$(client "$PORT" --type 0x1001 --file "$WORKDIR/doc.txt")
+got=$(printclient "$PORT" --type 0x1001 --file "$WORKDIR/doc.txt")
 expect_reply "$got" "abort USockMAbortType|Wrong message type received|Expected type was msgCmdLine (4096); received type was 4097|$SOURCE" closed
 expect_log_line "Error: PPrinterServer::dispatch(): msgCmdLine: received an unexpected type"
 echo "a first message of the wrong type: the type abort: ok"
 
-got=$(client "$PORT" --cmdline='-open doc.txt' --abort 'the user gave up')
+got=$(printclient "$PORT" --cmdline='-open doc.txt' --abort 'the user gave up')
 expect_reply "$got" closed
 expect_log_line "Error: PPrinterServer::dispatch(): msgFileName: connection aborted by peer"
 expect_log_line $'Error: \tError Message: the user gave up'
 echo "a client abort in place of the document: logged, nothing sent: ok"
 
-got=$(client "$PORT" --cmdline='-reslist -response nothing.txt -open doc.txt' --file "$WORKDIR/doc.txt")
+got=$(printclient "$PORT" --cmdline='-reslist -response nothing.txt -open doc.txt' --file "$WORKDIR/doc.txt")
 expect_reply "$got" "abort USockMAbort|Could not send the -run response file back to client. This usually means the response file was not created by the process.|Check the -run parameter.|$SOURCE" closed
 expect_log_line "Error: PPrinterServer::dispatch(): msgResponse: could not send"
 wait_jobs $((before + 1))
 echo "a missing response file: the job ran, then the abort, no resolution list or log: ok"
 
-got=$(client "$PORT" --cmdline='-printlist -open doc.txt -response')
+got=$(printclient "$PORT" --cmdline='-printlist -open doc.txt -response')
 expect_reply "$got" "abort USockMAbort|Could not parse command line sent by printer client|An option that takes a value (-open, -response, -logfile, -listenaddr) came without one|$SOURCE" closed
 expect_log_line "Error: Error in KeltoCmdLine::parse(): -response"
 echo "a command line that does not parse: the abort, nothing sent or run: ok"
 
 # Clients that vanish: before a word, in the middle of the command line, in the document.
-client "$PORT" --cmdline='-ver' --cut 0 >/dev/null
-client "$PORT" --cmdline='-ver' --cut 9 >/dev/null
-client "$PORT" --cmdline='-open doc.txt' --file "$WORKDIR/doc.txt" --cut 40 >/dev/null
-got=$(client "$PORT" --cmdline='-ver -disablelog')
+printclient "$PORT" --cmdline='-ver' --cut 0 >/dev/null
+printclient "$PORT" --cmdline='-ver' --cut 9 >/dev/null
+printclient "$PORT" --cmdline='-open doc.txt' --file "$WORKDIR/doc.txt" --cut 40 >/dev/null
+got=$(printclient "$PORT" --cmdline='-ver -disablelog')
 expect_reply "$got" "file 4101 version.txt $(stat -c %s "$RUNDIR/version.txt")" closed
 [ "$(jobs_count)" -eq $((before + 1)) ] || fail "a vanished client's job was printed"
 echo "clients that vanish end only their own exchange: ok"
 
 # --- a second client waits in the backlog while a job prints ---------------------------
 before=$(jobs_count)
-(client "$PORT" --cmdline='-open doc.txt' --file "$WORKDIR/doc.txt" --delay 3 >"$WORKDIR/a.out"; date +%s%N >"$WORKDIR/a.end") &
+(printclient "$PORT" --cmdline='-open doc.txt' --file "$WORKDIR/doc.txt" --delay 3 >"$WORKDIR/a.out"; date +%s%N >"$WORKDIR/a.end") &
 a_pid=$!
 sleep 1
-(client "$PORT" --cmdline='-ver -disablelog' >"$WORKDIR/b.out"; date +%s%N >"$WORKDIR/b.end") &
+(printclient "$PORT" --cmdline='-ver -disablelog' >"$WORKDIR/b.out"; date +%s%N >"$WORKDIR/b.end") &
 b_pid=$!
 wait "$a_pid" "$b_pid"
 [ "$(tail -n 1 "$WORKDIR/a.out")" = closed ] && [ "$(head -n 1 "$WORKDIR/a.out" | cut -d' ' -f1-2)" = "file 4102" ] ||
@@ -287,7 +232,7 @@ server_log "$WORKDIR/second" | tail -n 6 | diff - <(printf '%s\n' "Info: Version
   fail "a port in use: the log ends with $(server_log "$WORKDIR/second" | tail -n 6)"
 kill -0 "$SERVER_PID" 2>/dev/null || fail "the first server has gone"
 echo "a port already in use: could not bind, the closing separator, exit code 0: ok"
-stop_servers
+server_stop
 
 # --- -listenaddr fallbacks and start-up failures ------------------------------------------
 mkdir -p "$WORKDIR/third"
@@ -301,11 +246,11 @@ for address in 127.0.0.1:70000 127.0.0.1 :$PORT; do
     server_log "$WORKDIR/third" | grep -Fx "Error: PPrinterServer::run(): could not bind socket" >/dev/null ||
       fail "-listenaddr $address with 2345 taken: $(server_log "$WORKDIR/third")"
   else
-    start_server "$WORKDIR/third" -listenaddr "$address"
-    wait_listening 2345
-    got=$(client 2345 --cmdline='-ver -disablelog')
+    server_spawn "$WORKDIR/third" "$SYSTEST_SOURCE/tools/wine-run" draxomeServer.exe -listenaddr "$address"
+    server_wait 2345
+    got=$(printclient 2345 --cmdline='-ver -disablelog')
     expect_reply "$got" "file 4101 version.txt $(stat -c %s "$WORKDIR/third/version.txt")" closed
-    stop_servers
+    server_stop
   fi
   listening "$PORT" && fail "-listenaddr $address: something listens on $PORT"
 done

@@ -6,20 +6,15 @@
 # gets a port of its own and is killed at the end whatever happens.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/systest.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/lib/printserver.sh"
 
 [ $# -eq 1 ] || fail "usage: $0 DRAXOMESERVER"
 [ -x "$1" ] || fail "$1 does not exist; build the draxomeServer target"
 require_tools python3 timeout awk
 make_workdir
-
-SERVER_PID=
-stop_server() {
-  [ -n "$SERVER_PID" ] || return 0
-  kill -TERM "$SERVER_PID" 2>/dev/null || true
-  wait "$SERVER_PID" 2>/dev/null || true
-  SERVER_PID=
-}
-trap 'stop_server; _systest_cleanup' EXIT
+# This test's own limits: a server lives at most 300 s and must listen within 10 s.
+SYSTEST_SERVER_LIMIT=${SYSTEST_SERVER_LIMIT:-300}
+SERVER_START_LIMIT=10
 
 RUNDIR=$WORKDIR/run
 mkdir -p "$RUNDIR"
@@ -45,41 +40,17 @@ printf 'Info: job of %s\r\n' "$(cat "$cmd")" > "$log"
 STANDIN
 chmod +x "$RUNDIR/draxome.exe"
 
-client() { python3 "$SYSTEST_LIB/printclient.py" "$@"; }
-free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
-listening() {
-  local hex
-  hex=$(printf '%04X' "$1")
-  awk -v p=":$hex" '$4 == "0A" && substr($2, length($2) - 4) == p { found = 1 } END { exit !found }' /proc/net/tcp
-}
-server_log() { tr -d '\r' <"$1/draxomeServerLog.txt" 2>/dev/null || true; }
-expect_reply() {
-  local got=$1 expected
-  shift
-  expected=$(printf '%s\n' "$@")
-  [ "$got" = "$expected" ] || fail "the client got:
-$got
-expected:
-$expected"
-}
-
 : >"$RUNDIR/TMPLOG.9.txt"
 PORT=$(free_port)
-(cd "$RUNDIR" && exec timeout -k 5 300 ./draxomeServer -listenaddr "127.0.0.1:$PORT") >"$WORKDIR/server.out" 2>&1 &
-SERVER_PID=$!
-for _ in $(seq 100); do
-  listening "$PORT" && break
-  kill -0 "$SERVER_PID" 2>/dev/null || fail "the server ended: $(server_log "$RUNDIR")"
-  sleep 0.1
-done
-listening "$PORT" || fail "nothing listens on $PORT"
+server_spawn "$RUNDIR" ./draxomeServer -listenaddr "127.0.0.1:$PORT"
+server_wait "$PORT"
 [ ! -e "$RUNDIR/TMPLOG.9.txt" ] || fail "start-up left TMPLOG.9.txt"
 [ -s "$RUNDIR/prntlist.txt" ] && [ -s "$RUNDIR/fontlist.txt" ] && [ -s "$RUNDIR/version.txt" ] ||
   fail "the inventory run wrote no inventories"
 echo "native start-up: cleanup, inventory run, listening on $PORT: ok"
 
 printf 'a line\n' >"$WORKDIR/doc.txt"
-got=$(client "$PORT" --cmdline='-printlist -open doc.txt' --file "$WORKDIR/doc.txt")
+got=$(printclient "$PORT" --cmdline='-printlist -open doc.txt' --file "$WORKDIR/doc.txt")
 log=$(sed -n 's/^file 4102 \(tmpLog\..*\.txt\) [0-9]*$/\1/p' <<<"$got")
 [ -n "$log" ] || fail "no job log came back: $got"
 expect_reply "$got" "file 4098 prntlist.txt 26" "file 4102 $log $(stat -c %s "$RUNDIR/$log")" closed
@@ -87,13 +58,13 @@ server_log "$RUNDIR" | grep -Fx "Info: PPrinterServer::run(): connection accepte
   fail "no accepted line: $(server_log "$RUNDIR")"
 echo "a job: print list and log sent, the connection logged: ok"
 
-client "$PORT" --cmdline='-ver' --cut 0 >/dev/null
-client "$PORT" --cmdline='-open doc.txt' --file "$WORKDIR/doc.txt" --cut 30 >/dev/null
-client "$PORT" --type 0x7fffffff >/dev/null
-(client "$PORT" --cmdline='-disablelog slow' >"$WORKDIR/a.out"; date +%s%N >"$WORKDIR/a.end") &
+printclient "$PORT" --cmdline='-ver' --cut 0 >/dev/null
+printclient "$PORT" --cmdline='-open doc.txt' --file "$WORKDIR/doc.txt" --cut 30 >/dev/null
+printclient "$PORT" --type 0x7fffffff >/dev/null
+(printclient "$PORT" --cmdline='-disablelog slow' >"$WORKDIR/a.out"; date +%s%N >"$WORKDIR/a.end") &
 a=$!
 sleep 0.5
-(client "$PORT" --cmdline='-ver -disablelog' >"$WORKDIR/b.out"; date +%s%N >"$WORKDIR/b.end") &
+(printclient "$PORT" --cmdline='-ver -disablelog' >"$WORKDIR/b.out"; date +%s%N >"$WORKDIR/b.end") &
 b=$!
 wait "$a" "$b"
 expect_reply "$(cat "$WORKDIR/a.out")" closed

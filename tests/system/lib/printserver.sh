@@ -1,17 +1,27 @@
 # Shared by the system tests that run the print server; source it after systest.sh.
 #   free_port                  a TCP port of 127.0.0.1 that nothing uses at the moment
 #                              (never 2345, which a running demo server may want)
-#   listening PORT             true while a socket listens on PORT (127.0.0.1 or any address)
+#   listening PORT             true while a socket listens on PORT on any IPv4 address
+#   server_spawn DIR CMD ARG...  run the server command CMD ARG... in DIR in the background
+#                              with a time limit, its output appended to SERVER_OUT;
+#                              SERVER_PID (every one started is also in SERVER_PIDS)
+#   server_wait PORT           wait until PORT listens; fail if the server started last
+#                              ends first or takes longer than SERVER_START_LIMIT seconds
 #   server_start DIR PORT ARG... start draxomeServer.exe in DIR under Wine on
 #                              127.0.0.1:PORT with the further server options ARG, and wait
-#                              until it listens; SERVER_PID, SERVER_OUT (its Wine output)
-#   server_stop                stop the server started last, if it still runs
+#                              until it listens
+#   server_stop                stop every server started so far that still runs
+#   server_log DIR             DIR's draxomeServerLog.txt without carriage returns
+#   expect_reply GOT LINE...   fail unless GOT is exactly these lines
 #   client ARG...              run draxomeClient ($CLIENT) with a time limit;
 #                              RC, CLIENT_OUT and CLIENT_ERR (its standard output and error)
-# server_start installs an EXIT trap that stops the server and then removes WORKDIR, so
+#   printclient PORT ARG...    lib/printclient.py against 127.0.0.1:PORT; its lines on stdout
+# server_spawn installs an EXIT trap that stops the servers and then removes WORKDIR, so
 # call make_workdir first.
 
 SERVER_PID=
+SERVER_PIDS=()
+SERVER_DIR=
 # How long start-up (its inventory run under a cold Wine) may take before the test fails.
 SERVER_START_LIMIT=${SERVER_START_LIMIT:-120}
 
@@ -28,29 +38,32 @@ print(s.getsockname()[1])') || fail "cannot find a free port"
 }
 
 # Reads the kernel's table instead of connecting: the server serves one connection at a
-# time, and a probe would be a client it waits on.
+# time, and a probe would be a client it waits on. Any local address counts, since a
+# listener on another address of the port keeps a server from binding 0.0.0.0 there.
 listening() {
   local hex
   hex=$(printf '%04X' "$1")
-  awk -v port="$hex" 'NR > 1 && $4 == "0A" && ($2 == "0100007F:" port || $2 == "00000000:" port) { found = 1 }
-                      END { exit !found }' /proc/net/tcp
+  awk -v p=":$hex" 'NR > 1 && $4 == "0A" && substr($2, length($2) - 4) == p { found = 1 }
+                    END { exit !found }' /proc/net/tcp
 }
 
-server_start() {
-  local dir=$1 port=$2
-  shift 2
-  [ -f "$dir/draxomeServer.exe" ] || fail "no draxomeServer.exe in $dir"
-  listening "$port" && fail "port $port is taken before the server starts"
-  SERVER_OUT=$WORKDIR/server-$port.out
-  (cd "$dir" && exec timeout -k 10 "${SYSTEST_SERVER_LIMIT:-900}" "$SYSTEST_SOURCE/tools/wine-run" \
-    draxomeServer.exe -listenaddr "127.0.0.1:$port" "$@") >"$SERVER_OUT" 2>&1 </dev/null &
+server_spawn() {
+  local dir=$1
+  shift
+  SERVER_OUT=$WORKDIR/server.out
+  SERVER_DIR=$dir
+  (cd "$dir" && exec timeout -k 10 "${SYSTEST_SERVER_LIMIT:-900}" "$@") >>"$SERVER_OUT" 2>&1 </dev/null &
   SERVER_PID=$!
+  SERVER_PIDS+=("$SERVER_PID")
   trap 'server_stop; _systest_cleanup' EXIT
-  local waited=0
+}
+
+server_wait() {
+  local port=$1 waited=0
   until listening "$port"; do
     if ! kill -0 "$SERVER_PID" 2>/dev/null; then
-      fail "the server ended at start; its log:
-$(cat "$dir/draxomeServerLog.txt" 2>/dev/null)
+      fail "the server ended before it listened on port $port; its log:
+$(server_log "$SERVER_DIR")
 $(cat "$SERVER_OUT")"
     fi
     [ "$waited" -lt $((SERVER_START_LIMIT * 10)) ] || fail "the server did not listen on port $port within ${SERVER_START_LIMIT}s"
@@ -59,19 +72,44 @@ $(cat "$SERVER_OUT")"
   done
 }
 
+server_start() {
+  local dir=$1 port=$2
+  shift 2
+  [ -f "$dir/draxomeServer.exe" ] || fail "no draxomeServer.exe in $dir"
+  listening "$port" && fail "port $port is taken before the server starts"
+  server_spawn "$dir" "$SYSTEST_SOURCE/tools/wine-run" draxomeServer.exe -listenaddr "127.0.0.1:$port" "$@"
+  server_wait "$port"
+}
+
 server_stop() {
-  [ -n "$SERVER_PID" ] || return 0
-  # Each step may find the server gone already; under set -e that is no failure.
-  local i
-  kill -TERM "$SERVER_PID" 2>/dev/null || true
-  for i in $(seq 100); do
-    kill -0 "$SERVER_PID" 2>/dev/null || break
-    sleep 0.1
+  # Each step may find a server gone already; under set -e that is no failure.
+  local pid i
+  for pid in "${SERVER_PIDS[@]}"; do
+    kill -TERM "$pid" 2>/dev/null || true
   done
-  kill -KILL "$SERVER_PID" 2>/dev/null || true
-  wait "$SERVER_PID" 2>/dev/null || true
+  for pid in "${SERVER_PIDS[@]}"; do
+    for i in $(seq 100); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  SERVER_PIDS=()
   SERVER_PID=
   return 0
+}
+
+server_log() { tr -d '\r' <"$1/draxomeServerLog.txt" 2>/dev/null || true; }
+
+expect_reply() {
+  local got=$1 expected
+  shift
+  expected=$(printf '%s\n' "$@")
+  [ "$got" = "$expected" ] || fail "the client got:
+$got
+expected:
+$expected"
 }
 
 client() {
@@ -81,3 +119,5 @@ client() {
   RC=0
   timeout -k 5 "${SYSTEST_CLIENT_LIMIT:-180}" "$CLIENT" "$@" >"$CLIENT_OUT" 2>"$CLIENT_ERR" || RC=$?
 }
+
+printclient() { python3 "$SYSTEST_LIB/printclient.py" "$@"; }
