@@ -1,22 +1,16 @@
 #include "common/UDateTime.h"
 #include "common/ULog.h"
 
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
 
-std::string readFile(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using testsupport::readFile;
 
 class ULogTest : public ::testing::Test {
 protected:

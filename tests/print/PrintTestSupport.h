@@ -3,6 +3,8 @@
 #include "common/ULog.h"
 #include "common/UString.h"
 
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -38,13 +40,7 @@ protected:
         std::filesystem::remove_all(dir, ignored);
     }
 
-    static std::string readFile(const std::string& name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    static std::string readFile(const std::string& name) { return testsupport::readFile(name); }
 
     static void writeFile(const std::string& name, const std::string& content)
     {

@@ -2,6 +2,8 @@
 
 #include "common/ULog.h"
 
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -36,13 +38,7 @@ protected:
             std::filesystem::remove_all(dir);
     }
 
-    static std::string readFile(const std::string& name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    static std::string readFile(const std::string& name) { return testsupport::readFile(name); }
 
     static bool exists(const std::string& name) { return std::filesystem::exists(name); }
 
