@@ -26,7 +26,7 @@ static_assert(offsetof(DEVMODEA, dmYResolution) + 2 == DeviceMode::MinimumSize, 
 static_assert(DM_ORIENTATION == DeviceMode::Orientation && DM_PAPERSIZE == DeviceMode::PaperSize
                   && DM_PRINTQUALITY == DeviceMode::PrintQuality && DM_YRESOLUTION == DeviceMode::YResolution,
               "field flags");
-static_assert(sizeof(PRINTER_INFO_2A) == 84, "level-2 printer record");
+static_assert(sizeof(PRINTER_INFO_2A) == (sizeof(void*) == 4 ? 84 : 136), "level-2 printer record");
 
 namespace {
 
