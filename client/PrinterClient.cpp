@@ -1,10 +1,10 @@
 #include "client/PrinterClient.h"
 
 #include "client/ClientCmdLine.h"
-#include "client/ClientFiles.h"
 #include "client/ProgressLine.h"
 #include "client/SafeName.h"
 #include "common/UFile.h"
+#include "common/UOs.h"
 #include "net/USockMAbort.h"
 #include "net/USockMCmdline.h"
 #include "net/USockMFileName.h"
@@ -93,7 +93,7 @@ PrinterClient::Status PrinterClient::prepare(ReplyPlan& plan, std::string& text,
     if (plan.openGiven && !plan.sendsFile)
         return fail(UsageError, "-open names no file");
     if (plan.sendsFile) {
-        if (ClientFiles::isDirectory(plan.openFile))
+        if (UOs::isDirectory(plan.openFile.c_str()))
             return fail(UsageError, "cannot send '" + plan.openFile + "': it is a directory");
         UFile f(plan.openFile.c_str(), "rb");
         if (!f.isOpen())
