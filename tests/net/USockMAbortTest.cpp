@@ -36,7 +36,7 @@ TEST_F(USockMAbortTest, DefaultAbortIsNinetyTwoBytes)
 {
     ASSERT_EQ(92u, kDefaultAbort.size());
     USockMAbort a;
-    EXPECT_EQ(4, a.getType());
+    EXPECT_EQ(4, a.type);
     EXPECT_EQ(UString("Communication error information:"), a.title);
     EXPECT_EQ(UString("USockMAbort"), a.name);
     EXPECT_EQ(-1.0, a.timeout);
@@ -45,7 +45,7 @@ TEST_F(USockMAbortTest, DefaultAbortIsNinetyTwoBytes)
     Loopback lo;
     ASSERT_TRUE(a.write(lo.client));
     USockMessage any;
-    ASSERT_TRUE(any.sendAbort(lo.client));
+    ASSERT_TRUE(USockMAbort().write(lo.client));
     Loopback::shut(lo.client);
     EXPECT_EQ(kDefaultAbort + kDefaultAbort, recvAll(lo.server));
 }
@@ -54,7 +54,7 @@ TEST_F(USockMAbortTest, AbortTypeTravelsAsAnOrdinaryAbort)
 {
     USockMAbortType sent("msgFileName", 4097, 3);
     sent.setSource("unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )");
-    EXPECT_EQ(4, sent.getType());
+    EXPECT_EQ(4, sent.type);
     Loopback lo;
     USockMessage any;
     ASSERT_TRUE(any.sendAbort(lo.client, sent));

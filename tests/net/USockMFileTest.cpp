@@ -36,8 +36,8 @@ void roundTrip(USockMFile& out, USockMFile& in, bool& sent, bool& received)
     std::thread writer([&] { sent = out.write(lo.client); });
     USockMessage any;
     const int code = any.readType(lo.server);
-    EXPECT_EQ(out.getType(), code);
-    received = code == in.getType() && in.read(lo.server);
+    EXPECT_EQ(out.type, code);
+    received = code == in.type && in.read(lo.server);
     writer.join();
     // The content switches the sockets to non-blocking once; both ends are put back.
     EXPECT_EQ(1, lo.client.blocking);
@@ -48,14 +48,14 @@ void roundTrip(USockMFile& out, USockMFile& in, bool& sent, bool& received)
 
 TEST_F(USockMFileTest, FamilyCodes)
 {
-    EXPECT_EQ(3, USockMFile("a", "b").getType());
-    EXPECT_EQ(0x1001, USockMFileName("a", "b").getType());
-    EXPECT_EQ(0x1002, USockMFileResponse("a", "b").getType());
-    EXPECT_EQ(0x1002, USockMFilePrintList("a", "b").getType());
-    EXPECT_EQ(0x1003, USockMFileFontList("a", "b").getType());
-    EXPECT_EQ(0x1004, USockMFileResList("a", "b").getType());
-    EXPECT_EQ(0x1005, USockMFileVersion("a", "b").getType());
-    EXPECT_EQ(0x1006, USockMFileLog("a", "b").getType());
+    EXPECT_EQ(3, USockMFile("a", "b").type);
+    EXPECT_EQ(0x1001, USockMFileName("a", "b").type);
+    EXPECT_EQ(0x1002, USockMFileResponse("a", "b").type);
+    EXPECT_EQ(0x1002, USockMFilePrintList("a", "b").type);
+    EXPECT_EQ(0x1003, USockMFileFontList("a", "b").type);
+    EXPECT_EQ(0x1004, USockMFileResList("a", "b").type);
+    EXPECT_EQ(0x1005, USockMFileVersion("a", "b").type);
+    EXPECT_EQ(0x1006, USockMFileLog("a", "b").type);
     USockMFileLog f("a", "b");
     EXPECT_FALSE(f.append);
     EXPECT_EQ(50000, f.chunk);

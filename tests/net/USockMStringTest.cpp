@@ -30,7 +30,7 @@ TEST_F(USockMStringTest, CommandLineIsNineteenBytesAndReadsBack)
 {
     Loopback lo;
     USockMCmdline out("-printlist");
-    EXPECT_EQ(0x1000, out.getType());
+    EXPECT_EQ(0x1000, out.type);
     ASSERT_TRUE(out.write(lo.client));
     Loopback::shut(lo.client);
     const std::string wire = recvAll(lo.server);
@@ -42,12 +42,12 @@ TEST_F(USockMStringTest, CommandLineIsNineteenBytesAndReadsBack)
     const int code = any.readType(again.server);
     ASSERT_EQ(USockMessage::kCmdline, code);
     // A reader expecting a plain string sees the difference at the type check.
-    EXPECT_FALSE(USockMString().isType(code));
+    EXPECT_FALSE(USockMString().type == code);
     USockMCmdline in;
-    ASSERT_TRUE(in.isType(code));
+    ASSERT_TRUE(in.type == code);
     ASSERT_TRUE(in.read(again.server));
     EXPECT_EQ(UString("-printlist"), in.text);
-    EXPECT_EQ(0x1000, in.getType());
+    EXPECT_EQ(0x1000, in.type);
 }
 
 TEST_F(USockMStringTest, EmptyTextAndChunkBoundaries)
@@ -165,7 +165,7 @@ TEST(USockMessageTest, DefaultsAndSettings)
     EXPECT_EQ(0.1, plain.interval);
     EXPECT_EQ(50000, plain.chunk);
     USockMString s;
-    EXPECT_EQ(1, s.getType());
+    EXPECT_EQ(1, s.type);
     EXPECT_TRUE(s.text.isEmpty());
     plain.timeout = 3.5;
     plain.interval = -1.0;
@@ -174,7 +174,7 @@ TEST(USockMessageTest, DefaultsAndSettings)
     EXPECT_EQ(3.5, s.timeout);
     EXPECT_EQ(-1.0, s.interval);
     EXPECT_EQ(7, s.chunk);
-    EXPECT_EQ(1, s.getType());
+    EXPECT_EQ(1, s.type);
 
     unsigned char b[4];
     USockMessage::putInt(b, -2);
