@@ -7,25 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
-
-void ClientWorkDir::SetUp()
-{
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = std::filesystem::current_path() / "client_work" /
-          (std::string(info->test_suite_name()) + "." + info->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-}
-
-void ClientWorkDir::TearDown()
-{
-    if (!HasFailure())
-        std::filesystem::remove_all(dir);
-}
-
-std::string ClientWorkDir::at(const std::string& name) const { return (dir / name).string(); }
 
 namespace {
 
@@ -34,40 +15,53 @@ std::string readBack(std::FILE* f)
     std::string s;
     std::rewind(f);
     char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
         s.append(buf, n);
     std::fclose(f);
     return s;
 }
 
+int readInt(USockTcp& s)
+{
+    const std::string b = recvAll(s, 4);
+    unsigned v = 0;
+    for (size_t i = b.size(); i-- > 0;)
+        v = (v << 8) | static_cast<unsigned char>(b[i]);
+    return b.size() == 4 ? static_cast<int>(v) : -1;
+}
+
+// The text of a string message whose type code came as expected, else "?".
+std::string readText(USockTcp& s, int type, int expected)
+{
+    const int size = readInt(s);
+    std::string text = type == expected && size > 0 && size < (1 << 20) ? recvAll(s, size) : "?";
+    if (text.size() == static_cast<size_t>(size) && text.back() == '\0')
+        text.pop_back();
+    return text;
+}
+
 } // namespace
 
-ClientRun runClient(const std::vector<std::string>& args, bool errIsTerminal)
+ClientRun runClient(const Args& args, bool errIsTerminal)
 {
     std::vector<const char*> argv{"draxomeClient"};
     for (const std::string& a : args)
         argv.push_back(a.c_str());
-    argv.push_back(nullptr);
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    EXPECT_NE(nullptr, out);
-    EXPECT_NE(nullptr, err);
     ClientRun run;
-    if (out == nullptr || err == nullptr)
-        return run;
     UStopWatch watch;
     watch.start();
-    run.status = ClientMain::run(static_cast<int>(argv.size()) - 1, argv.data(), {out, err, errIsTerminal});
+    run.status = ClientMain::run(static_cast<int>(argv.size()), argv.data(), {out, err, errIsTerminal});
     run.seconds = watch.stopAndSeconds();
     run.out = readBack(out);
     run.err = readBack(err);
     return run;
 }
 
-std::vector<std::string> filesIn(const std::filesystem::path& dir)
+Names filesIn(const std::filesystem::path& dir)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         if (entry.is_regular_file())
             names.push_back(entry.path().filename().string());
@@ -75,26 +69,49 @@ std::vector<std::string> filesIn(const std::filesystem::path& dir)
     return names;
 }
 
-std::vector<std::string> splitLikeThePrintProgram(const std::string& text)
+Args splitLikeTheServerSide(const std::string& text)
 {
-    int argc = 0;
+    int argc = 0, serverArgc = 0;
     char** argv = nullptr;
+    char** serverArgv = nullptr;
     EXPECT_EQ(0, retrive_argcargv(text.c_str(), argc, argv));
-    std::vector<std::string> tokens;
-    for (int i = 0; i < argc; ++i)
-        tokens.push_back(argv[i]);
+    EXPECT_TRUE(UCmdLine::getArgcArgv(UString(text.c_str()), serverArgc, serverArgv));
+    const Args tokens(argv, argv + argc);
+    EXPECT_EQ(tokens, Args(serverArgv, serverArgv + serverArgc)) << "the server splits [" << text << "] otherwise";
     release_argcargv(argc, argv);
+    UCmdLine::releaseArgcArgv(serverArgc, serverArgv);
     return tokens;
 }
 
-std::vector<std::string> splitLikeTheServer(const std::string& text)
+FakeServer::FakeServer(std::function<void(USockTcp&)> script)
 {
-    int argc = 0;
-    char** argv = nullptr;
-    EXPECT_TRUE(UCmdLine::getArgcArgv(UString(text.c_str()), argc, argv));
-    std::vector<std::string> tokens;
-    for (int i = 0; i < argc; ++i)
-        tokens.push_back(argv[i]);
-    UCmdLine::releaseArgcArgv(argc, argv);
-    return tokens;
+    mThread = std::thread([this, script] {
+        USockTcp conn;
+        if (mListener.sock.accept(conn) && !mPoked) {
+            mAccepted = true;
+            script(conn);
+        }
+        conn.close();
+    });
+}
+
+FakeServer::~FakeServer()
+{
+    if (!mAccepted) {
+        mPoked = true;
+        USockTcp poke;
+        if (poke.open("127.0.0.1", mListener.port) && poke.connect())
+            poke.close();
+    }
+    mThread.join();
+}
+
+std::string FakeServer::readCmdline(USockTcp& s) { return readText(s, readInt(s), 0x1000); }
+
+std::string FakeServer::readFile(USockTcp& s, std::string& announced)
+{
+    const bool isFile = readInt(s) == 0x1001;
+    announced = readText(s, readInt(s), isFile ? 1 : 0);
+    const int size = readInt(s);
+    return size >= 0 ? recvAll(s, size) : "?";
 }

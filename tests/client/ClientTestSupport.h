@@ -1,26 +1,14 @@
 #pragma once
 
-#include "common/UString.h"
-#include "tests/common/TestBytes.h"
+#include "tests/net/NetTestSupport.h"
 
-#include <gtest/gtest.h>
-
+#include <atomic>
 #include <filesystem>
-#include <ostream>
-#include <string>
-#include <vector>
+#include <functional>
+#include <thread>
 
-// A fresh directory of the test's own under the test's working directory, removed at the
-// end: client_work/<suite>.<test>.
-class ClientWorkDir : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    // A path inside the directory.
-    std::string at(const std::string& name) const;
-
-    std::filesystem::path dir;
-};
+using Args = std::vector<std::string>;
+using Names = std::vector<std::string>;
 
 // What one run of the client gave.
 struct ClientRun {
@@ -32,11 +20,30 @@ struct ClientRun {
 
 // Runs the client in-process with argv = "draxomeClient" followed by args; standard output
 // and standard error go to files of their own and come back as text.
-ClientRun runClient(const std::vector<std::string>& args, bool errIsTerminal = false);
-
+ClientRun runClient(const Args& args, bool errIsTerminal = false);
 // The names of the regular files in dir, sorted.
-std::vector<std::string> filesIn(const std::filesystem::path& dir);
-// The print program's own splitting of a command line.
-std::vector<std::string> splitLikeThePrintProgram(const std::string& text);
-// The server's.
-std::vector<std::string> splitLikeTheServer(const std::string& text);
+Names filesIn(const std::filesystem::path& dir);
+// How the print program and the server split a command line; the two must agree.
+Args splitLikeTheServerSide(const std::string& text);
+
+// A print server's stand-in: accepts one connection in a thread of its own and runs the
+// script on it. Replies are built from raw bytes, so the client is checked against the
+// wire format itself and not against the code that also sends it.
+class FakeServer {
+public:
+    explicit FakeServer(std::function<void(USockTcp&)> script);
+    // Waits for the script; a client that never came is stood in for, to end the accept.
+    ~FakeServer();
+    std::string address() const { return "127.0.0.1:" + std::to_string(mListener.port); }
+    bool accepted() const { return mAccepted; }
+
+    // What a script reads: a command line's text, a file's announced name and content.
+    static std::string readCmdline(USockTcp& s);
+    static std::string readFile(USockTcp& s, std::string& announced);
+
+private:
+    Listener mListener;
+    std::atomic<bool> mAccepted{false};
+    std::atomic<bool> mPoked{false};
+    std::thread mThread;
+};
