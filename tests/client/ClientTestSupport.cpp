@@ -3,6 +3,7 @@
 #include "client/ClientMain.h"
 #include "common/UCmdLine.h"
 #include "common/UStopWatch.h"
+#include "net/USockMCmdline.h"
 #include "print/PrintArgs.h"
 
 #include <algorithm>
@@ -12,32 +13,11 @@ namespace {
 
 std::string readBack(std::FILE* f)
 {
-    std::string s;
+    std::string s(static_cast<size_t>(std::ftell(f)), '\0');
     std::rewind(f);
-    char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        s.append(buf, n);
+    s.resize(std::fread(&s[0], 1, s.size(), f));
     std::fclose(f);
     return s;
-}
-
-int readInt(USockTcp& s)
-{
-    const std::string b = recvAll(s, 4);
-    unsigned v = 0;
-    for (size_t i = b.size(); i-- > 0;)
-        v = (v << 8) | static_cast<unsigned char>(b[i]);
-    return b.size() == 4 ? static_cast<int>(v) : -1;
-}
-
-// The text of a string message whose type code came as expected, else "?".
-std::string readText(USockTcp& s, int type, int expected)
-{
-    const int size = readInt(s);
-    std::string text = type == expected && size > 0 && size < (1 << 20) ? recvAll(s, size) : "?";
-    if (text.size() == static_cast<size_t>(size) && text.back() == '\0')
-        text.pop_back();
-    return text;
 }
 
 } // namespace
@@ -106,12 +86,20 @@ FakeServer::~FakeServer()
     mThread.join();
 }
 
-std::string FakeServer::readCmdline(USockTcp& s) { return readText(s, readInt(s), 0x1000); }
+std::string FakeServer::readCmdline(USockTcp& s)
+{
+    USockMCmdline line;
+    line.timeout = 10.0;
+    return line.readType(s) == line.type && line.read(s) ? line.text.str() : "?";
+}
 
 std::string FakeServer::readFile(USockTcp& s, std::string& announced)
 {
-    const bool isFile = readInt(s) == 0x1001;
-    announced = readText(s, readInt(s), isFile ? 1 : 0);
-    const int size = readInt(s);
-    return size >= 0 ? recvAll(s, size) : "?";
+    USockMString name;
+    name.timeout = 10.0;
+    if (recvAll(s, 8) != le32(0x1001) + le32(1) || !name.read(s))
+        return "?";
+    announced = name.text.str();
+    const std::string size = recvAll(s, 4);
+    return size.size() == 4 ? recvAll(s, USockMessage::getInt(reinterpret_cast<const unsigned char*>(size.data()))) : "?";
 }
