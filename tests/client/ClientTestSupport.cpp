@@ -3,39 +3,28 @@
 #include "client/ClientMain.h"
 #include "common/UCmdLine.h"
 #include "common/UStopWatch.h"
-#include "net/USockMCmdline.h"
+#include "net/USockMessage.h"
 #include "print/PrintArgs.h"
 
 #include <algorithm>
-#include <cstdio>
-
-namespace {
-
-std::string readBack(std::FILE* f)
-{
-    std::string s(static_cast<size_t>(std::ftell(f)), '\0');
-    std::rewind(f);
-    s.resize(std::fread(&s[0], 1, s.size(), f));
-    std::fclose(f);
-    return s;
-}
-
-} // namespace
 
 ClientRun runClient(const Args& args, bool errIsTerminal)
 {
     std::vector<const char*> argv{"draxomeClient"};
     for (const std::string& a : args)
         argv.push_back(a.c_str());
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ClientRun run;
+    std::FILE* files[] = {std::tmpfile(), std::tmpfile()};
     UStopWatch watch;
     watch.start();
-    run.status = ClientMain::run(static_cast<int>(argv.size()), argv.data(), {out, err, errIsTerminal});
-    run.seconds = watch.stopAndSeconds();
-    run.out = readBack(out);
-    run.err = readBack(err);
+    ClientRun run{ClientMain::run(static_cast<int>(argv.size()), argv.data(), {files[0], files[1], errIsTerminal}),
+                  "", "", watch.stopAndSeconds()};
+    for (std::string* text : {&run.out, &run.err}) {
+        std::FILE* f = files[text == &run.err];
+        text->resize(static_cast<size_t>(std::ftell(f)));
+        std::rewind(f);
+        text->resize(std::fread(&(*text)[0], 1, text->size(), f));
+        std::fclose(f);
+    }
     return run;
 }
 
@@ -52,8 +41,7 @@ Names filesIn(const std::filesystem::path& dir)
 Args splitLikeTheServerSide(const std::string& text)
 {
     int argc = 0, serverArgc = 0;
-    char** argv = nullptr;
-    char** serverArgv = nullptr;
+    char **argv = nullptr, **serverArgv = nullptr;
     EXPECT_EQ(0, retrive_argcargv(text.c_str(), argc, argv));
     EXPECT_TRUE(UCmdLine::getArgcArgv(UString(text.c_str()), serverArgc, serverArgv));
     const Args tokens(argv, argv + argc);
@@ -64,42 +52,37 @@ Args splitLikeTheServerSide(const std::string& text)
 }
 
 FakeServer::FakeServer(std::function<void(USockTcp&)> script)
+    : mThread([this, script] {
+          USockTcp conn;
+          if (mListener.sock.accept(conn) && !mPoked) {
+              accepted = true;
+              script(conn);
+          }
+          conn.close();
+      })
 {
-    mThread = std::thread([this, script] {
-        USockTcp conn;
-        if (mListener.sock.accept(conn) && !mPoked) {
-            mAccepted = true;
-            script(conn);
-        }
-        conn.close();
-    });
 }
 
 FakeServer::~FakeServer()
 {
-    if (!mAccepted) {
-        mPoked = true;
-        USockTcp poke;
-        if (poke.open("127.0.0.1", mListener.port) && poke.connect())
-            poke.close();
-    }
+    mPoked = !accepted;
+    USockTcp poke;
+    if (mPoked && poke.open("127.0.0.1", mListener.port) && poke.connect())
+        poke.close();
     mThread.join();
 }
 
-std::string FakeServer::readCmdline(USockTcp& s)
+std::string FakeServer::readString(USockTcp& s, int code)
 {
-    USockMCmdline line;
-    line.timeout = 10.0;
-    return line.readType(s) == line.type && line.read(s) ? line.text.str() : "?";
+    const std::string head = recvAll(s, 8);
+    const int size = head.size() == 8 ? USockMessage::getInt(reinterpret_cast<const unsigned char*>(&head[4])) : 0;
+    const std::string text = head.substr(0, 4) == le32(code) && size > 0 ? recvAll(s, size) : "";
+    return !text.empty() && text.back() == '\0' ? text.substr(0, text.size() - 1) : "?";
 }
 
 std::string FakeServer::readFile(USockTcp& s, std::string& announced)
 {
-    USockMString name;
-    name.timeout = 10.0;
-    if (recvAll(s, 8) != le32(0x1001) + le32(1) || !name.read(s))
-        return "?";
-    announced = name.text.str();
+    announced = recvAll(s, 4) == le32(0x1001) ? readString(s, 1) : "?";
     const std::string size = recvAll(s, 4);
-    return size.size() == 4 ? recvAll(s, USockMessage::getInt(reinterpret_cast<const unsigned char*>(size.data()))) : "?";
+    return size.size() == 4 ? recvAll(s, USockMessage::getInt(reinterpret_cast<const unsigned char*>(&size[0]))) : "?";
 }

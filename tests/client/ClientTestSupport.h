@@ -10,16 +10,14 @@
 using Args = std::vector<std::string>;
 using Names = std::vector<std::string>;
 
-// What one run of the client gave.
+// What one run of the client gave: exit status, standard output and error, seconds taken.
 struct ClientRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-    double seconds = 0;
+    int status;
+    std::string out, err;
+    double seconds;
 };
 
-// Runs the client in-process with argv = "draxomeClient" followed by args; standard output
-// and standard error go to files of their own and come back as text.
+// Runs the client in-process with argv = "draxomeClient" followed by args.
 ClientRun runClient(const Args& args, bool errIsTerminal = false);
 // The names of the regular files in dir, sorted.
 Names filesIn(const std::filesystem::path& dir);
@@ -35,15 +33,16 @@ public:
     // Waits for the script; a client that never came is stood in for, to end the accept.
     ~FakeServer();
     std::string address() const { return "127.0.0.1:" + std::to_string(mListener.port); }
-    bool accepted() const { return mAccepted; }
 
-    // What a script reads: a command line's text, a file's announced name and content.
-    static std::string readCmdline(USockTcp& s);
+    // What a script reads, checking the bytes as they come: a string message's text ("?"
+    // when its bytes are not one of code), a file message's content and announced name.
+    static std::string readString(USockTcp& s, int code = 0x1000);
     static std::string readFile(USockTcp& s, std::string& announced);
+
+    std::atomic<bool> accepted{false};
 
 private:
     Listener mListener;
-    std::atomic<bool> mAccepted{false};
     std::atomic<bool> mPoked{false};
     std::thread mThread;
 };
