@@ -12,14 +12,17 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 } // namespace
 
-// Every reply in its order, arguments that must be quoted, and a file large enough for a
-// progress line on a terminal. The fake server reads the command line and the file as
-// raw bytes, so their framing is checked too.
+// Every reply in its order, arguments that must be quoted, a file large enough for a
+// progress line on a terminal, and an earlier printer list replaced. The fake server reads
+// the command line and the file as raw bytes, so their framing is checked too. The
+// client's own options come first; "--" ends them.
 TEST(ClientEndToEnd, AJobWithEveryReply)
 {
     testsupport::TempDir tmp(true);
     const std::string report = pattern(1500000, 7), answer = pattern(70000, 3);
     writeAll("my report.txt", report);
+    fs::create_directory("out");
+    writeAll(out("prntlist.txt"), "earlier");
     const Args printArgs{"-open", "my report.txt", "-banner", "Monthly \"final\"", "-printlist", "-fontlist", "-ver",
                          "-response", "my answer.txt", "-reslist", "-graph"};
     std::string cmdline, announced, received;
@@ -29,10 +32,12 @@ TEST(ClientEndToEnd, AJobWithEveryReply)
         sendRaw(s, fileMsg(0x1002, "prntlist.txt", "A4") + fileMsg(0x1003, "f", "Courier") + fileMsg(0x1005, "v", "v5") +
                        fileMsg(0x1002, "x.txt", answer) + fileMsg(0x1004, "r", "") + fileMsg(0x1006, "l", kLog));
     });
-    Args args{"-server", server.address(), "-outdir", "out"};
+    Args args{"-server", server.address(), "-outdir", "out", "-replace", "--"};
     args.insert(args.end(), printArgs.begin(), printArgs.end());
     const ClientRun run = runClient(args, true);
     EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ((Names{"fontlist.txt", "joblog.txt", "my answer.txt", "prntlist.txt", "reslist.txt", "version.txt"}),
+              filesIn("out"));
     // The wire text itself, and the arguments it splits back into on the server's side.
     EXPECT_EQ("-open \"my report.txt\" -banner \"Monthly \"final\"\" -printlist -fontlist -ver -response "
               "\"my answer.txt\" -reslist -graph", cmdline);

@@ -1,7 +1,6 @@
 #include "ClientTestSupport.h"
 
 #include "client/ClientCmdLine.h"
-#include "client/ClientOptions.h"
 #include "client/ProgressLine.h"
 #include "client/ReplyFiles.h"
 #include "client/SafeName.h"
@@ -70,19 +69,6 @@ TEST(ClientCmdLine, SpellsExactlyTheArgumentsThatHaveASpelling)
         for (size_t e = 0; bad == 1 && e < all.size() && all[e].size() <= all[a].size() + 2; ++e)
             EXPECT_NE(want, splitLikeTheServerSide("x " + all[e] + " y")) << "[" << all[a] << "] has [" << all[e] << "]";
     }
-}
-
-TEST(ClientOptions, OwnOptionsFirstThenEverythingIsForThePrintProgram)
-{
-    const char* argv[] = {"c", "-server", "host:9100", "-outdir", "o", "-quiet", "-replace", "-timeout", "2.5", "--",
-                          "-quiet", "x"};
-    ClientOptions o, d;
-    std::string error;
-    ASSERT_EQ(ClientOptions::Job, o.parse(12, argv, error)) << error;
-    EXPECT_TRUE(o.host == "host" && o.port == 9100 && o.outdir == "o" && o.quiet && o.replace && o.timeout == 2.5);
-    EXPECT_EQ((Args{"-quiet", "x"}), o.printArgs);
-    ASSERT_EQ(ClientOptions::Job, d.parse(2, argv + 10, error));
-    EXPECT_TRUE(d.host == "127.0.0.1" && d.port == 2345 && d.outdir == "." && !d.quiet && !d.replace);
 }
 
 TEST(ProgressLine, MegabytesAndPercent)
