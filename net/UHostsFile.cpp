@@ -24,9 +24,9 @@ UString nextToken(const char* text, int& pos)
 
 } // namespace
 
-UHostsFile::UHostsFile() : path(defaultPath()) {}
+UHostsFile::UHostsFile() : mPath(defaultPath()) {}
 
-UHostsFile::UHostsFile(const UString& filePath) : path(filePath) {}
+UHostsFile::UHostsFile(const UString& filePath) : mPath(filePath) {}
 
 UString UHostsFile::defaultPath()
 {
@@ -38,9 +38,9 @@ UString UHostsFile::defaultPath()
 
 int UHostsFile::find(const UString& text, UString& entryAddress, UString& entryName) const
 {
-    if (path.isEmpty())
+    if (mPath.isEmpty())
         return -1;
-    UFile file(path.str(), "rb");
+    UFile file(mPath.str(), "rb");
     if (!file.isOpen())
         return -1;
     char buf[kLineBuffer];

@@ -19,5 +19,6 @@ public:
     // index among the entries, or -1.
     int find(const UString& text, UString& entryAddress, UString& entryName) const;
 
-    UString path;
+private:
+    UString mPath;
 };
