@@ -83,10 +83,8 @@ std::string recvAll(USockTcp& s, int length)
     std::string got;
     char buf[65536];
     for (int r = 1; r > 0 && static_cast<int>(got.size()) < length;) {
-        const int want = std::min<int>(sizeof buf, length - static_cast<int>(got.size()));
-        r = s.recv(buf, want, 10.0, 0.05, 50000);
+        r = s.recv(buf, std::min<int>(sizeof buf, length - static_cast<int>(got.size())), 10.0, 0.05, 50000);
         got.append(buf, static_cast<size_t>(std::max(r, 0)));
-        r = r == want ? r : 0;
     }
     return got;
 }
