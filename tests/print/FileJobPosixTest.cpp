@@ -3,7 +3,7 @@
 // the POSIX side of the shell seam stands in for by running the file itself.
 #include "print/FileJob.h"
 #include "print/PrintArgs.h"
-#include "printer/FakeSpooler.h"
+#include "printer/fake/FakeSpooler.h"
 #include "tests/print/PrintTestSupport.h"
 
 #include <cstdio>

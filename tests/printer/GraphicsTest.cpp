@@ -1,5 +1,5 @@
 #include "printer/Graphics.h"
-#include "printer/RecordingDevice.h"
+#include "printer/fake/RecordingDevice.h"
 #include "tests/printer/PrinterTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -43,38 +43,38 @@ TEST(GraphicsLineChar, MapsBoxDrawingBytesOnly)
 TEST(GraphicsJoins, HorizontalNeighbours)
 {
     const char* lines[] = { "a-b", "|", "x=y", "ab", "-", "", "a|" };
-    EXPECT_EQ(0, Graphics::joinsHorizontally(lines, 0, 0));   // right neighbour "-"
-    EXPECT_EQ(0, Graphics::joinsHorizontally(lines, 0, 2));   // left neighbour "-"
-    EXPECT_EQ(-1, Graphics::joinsHorizontally(lines, 0, 1));  // the "-" itself has letters around
-    EXPECT_EQ(-1, Graphics::joinsHorizontally(lines, 1, 0));  // a lone "|"
-    EXPECT_EQ(0, Graphics::joinsHorizontally(lines, 2, 2));
-    EXPECT_EQ(-1, Graphics::joinsHorizontally(lines, 3, 1));  // last position, no rule left
-    EXPECT_EQ(-1, Graphics::joinsHorizontally(lines, 4, 0));
-    EXPECT_EQ(-1, Graphics::joinsHorizontally(lines, 5, 0));  // empty line
-    EXPECT_EQ(0, Graphics::joinsHorizontally(lines, 6, 0));
+    EXPECT_TRUE(Graphics::joinsHorizontally(lines, 0, 0));   // right neighbour "-"
+    EXPECT_TRUE(Graphics::joinsHorizontally(lines, 0, 2));   // left neighbour "-"
+    EXPECT_FALSE(Graphics::joinsHorizontally(lines, 0, 1));  // the "-" itself has letters around
+    EXPECT_FALSE(Graphics::joinsHorizontally(lines, 1, 0));  // a lone "|"
+    EXPECT_TRUE(Graphics::joinsHorizontally(lines, 2, 2));
+    EXPECT_FALSE(Graphics::joinsHorizontally(lines, 3, 1));  // last position, no rule left
+    EXPECT_FALSE(Graphics::joinsHorizontally(lines, 4, 0));
+    EXPECT_FALSE(Graphics::joinsHorizontally(lines, 5, 0));  // empty line
+    EXPECT_TRUE(Graphics::joinsHorizontally(lines, 6, 0));
     // Positions beyond the text read as no rule character instead of past the buffer.
-    EXPECT_EQ(-1, Graphics::joinsHorizontally(lines, 0, 40));
-    EXPECT_EQ(0, Graphics::joinsHorizontally(lines, 6, 2));   // its left neighbour is "|"
-    EXPECT_EQ(-1, Graphics::joinsHorizontally(nullptr, 0, 0));
+    EXPECT_FALSE(Graphics::joinsHorizontally(lines, 0, 40));
+    EXPECT_TRUE(Graphics::joinsHorizontally(lines, 6, 2));   // its left neighbour is "|"
+    EXPECT_FALSE(Graphics::joinsHorizontally(nullptr, 0, 0));
 }
 
 TEST(GraphicsJoins, VerticalNeighbours)
 {
     const char* single[] = { "|" };
-    EXPECT_EQ(-1, Graphics::joinsVertically(single, 1, 0, 0));
+    EXPECT_FALSE(Graphics::joinsVertically(single, 1, 0, 0));
     const char* two[] = { "|", "|" };
-    EXPECT_EQ(0, Graphics::joinsVertically(two, 2, 1, 0));
-    EXPECT_EQ(0, Graphics::joinsVertically(two, 2, 0, 0));
+    EXPECT_TRUE(Graphics::joinsVertically(two, 2, 1, 0));
+    EXPECT_TRUE(Graphics::joinsVertically(two, 2, 0, 0));
     const char* frame[] = { "+--+", "|  |", "ab", "x  =" };
-    EXPECT_EQ(-1, Graphics::joinsVertically(frame, 4, 1, 0));  // "+" above, "a" below
-    EXPECT_EQ(0, Graphics::joinsVertically(frame, 4, 1, 1));   // "-" above
-    EXPECT_EQ(0, Graphics::joinsVertically(frame, 4, 2, 0));   // "|" above
-    EXPECT_EQ(0, Graphics::joinsVertically(frame, 4, 2, 3));   // "|" above, though "ab" is shorter
-    EXPECT_EQ(-1, Graphics::joinsVertically(frame, 4, 1, 3));  // below lies beyond "ab"
-    EXPECT_EQ(-1, Graphics::joinsVertically(frame, 4, 3, 3));  // last line, above beyond "ab"
-    EXPECT_EQ(-1, Graphics::joinsVertically(frame, 4, 0, 1));  // first line, blank below
-    EXPECT_EQ(-1, Graphics::joinsVertically(frame, 4, 4, 0));  // no such line
-    EXPECT_EQ(-1, Graphics::joinsVertically(frame, 4, 1, -1));
+    EXPECT_FALSE(Graphics::joinsVertically(frame, 4, 1, 0));  // "+" above, "a" below
+    EXPECT_TRUE(Graphics::joinsVertically(frame, 4, 1, 1));   // "-" above
+    EXPECT_TRUE(Graphics::joinsVertically(frame, 4, 2, 0));   // "|" above
+    EXPECT_TRUE(Graphics::joinsVertically(frame, 4, 2, 3));   // "|" above, though "ab" is shorter
+    EXPECT_FALSE(Graphics::joinsVertically(frame, 4, 1, 3));  // below lies beyond "ab"
+    EXPECT_FALSE(Graphics::joinsVertically(frame, 4, 3, 3));  // last line, above beyond "ab"
+    EXPECT_FALSE(Graphics::joinsVertically(frame, 4, 0, 1));  // first line, blank below
+    EXPECT_FALSE(Graphics::joinsVertically(frame, 4, 4, 0));  // no such line
+    EXPECT_FALSE(Graphics::joinsVertically(frame, 4, 1, -1));
 }
 
 TEST(GraphicsVersion, QualityFollowsVersionClass)

@@ -1,7 +1,7 @@
 // Printer access on the in-memory machine of the native build: the same algorithms that
 // run against the spooler on Windows, with every failure the spooler can answer.
 #include "printer/DeviceMode.h"
-#include "printer/FakeSpooler.h"
+#include "printer/fake/FakeSpooler.h"
 #include "printer/FontList.h"
 #include "printer/Graphics.h"
 #include "printer/PrinterList.h"

@@ -2,7 +2,7 @@
 // "Virtual A4" (the default) and "Virtual Letter".
 #include "printer/DeviceMode.h"
 #include "printer/FontList.h"
-#include "printer/GdiDevice.h"
+#include "printer/PrintDevice.h"
 #include "printer/Graphics.h"
 #include "printer/PrinterList.h"
 #include "printer/PrinterSetup.h"
@@ -50,13 +50,13 @@ std::vector<std::string> spoolerNames()
     return names;
 }
 
-std::unique_ptr<GdiDevice> open(const char* name)
+std::unique_ptr<PrintDevice> open(const char* name)
 {
     printerinfo info;
     EXPECT_TRUE(getprinter(name, info)) << name;
     PrintDevice* dc = nullptr;
     EXPECT_EQ(0, init_printer(dc, info)) << name;
-    return std::unique_ptr<GdiDevice>(static_cast<GdiDevice*>(dc));
+    return std::unique_ptr<PrintDevice>(static_cast<PrintDevice*>(dc));
 }
 
 struct Size {

@@ -1,5 +1,5 @@
 #include "printer/DeviceMode.h"
-#include "printer/RecordingDevice.h"
+#include "printer/fake/RecordingDevice.h"
 
 #include <gtest/gtest.h>
 
