@@ -96,34 +96,6 @@ TEST_F(PrintArgsTest, EveryOptionFillsItsField)
     EXPECT_EQ(2, a.zoom);
     EXPECT_EQ((Pages{1, 2, 3}), pageList());
 
-    // A copy carries everything but the page list.
-    const PrintArgs copy(a);
-    EXPECT_EQ(0, copy.pages.noEl);
-    EXPECT_EQ(3, a.pages.noEl);
-    EXPECT_EQ(25, copy.htext);
-    EXPECT_EQ(5, copy.hline);
-    EXPECT_EQ(2, copy.orientation);
-    EXPECT_EQ(8, copy.papersize);
-    EXPECT_EQ(10, copy.left + copy.right + copy.top + copy.bottom);
-    EXPECT_FALSE(copy.log);
-    EXPECT_EQ(500, copy.logsize);
-    EXPECT_EQ(1, copy.graph);
-    EXPECT_TRUE(copy.fontlist && copy.printlist && copy.reslist && copy.defaultres && copy.direct);
-    EXPECT_EQ(600, copy.resolution.xres);
-    EXPECT_EQ(300, copy.resolution.yres);
-    EXPECT_EQ(200, copy.minres);
-    EXPECT_EQ(12, copy.hbanner);
-    EXPECT_TRUE(copy.hcenter && copy.view && copy.copy && copy.run && copy.response);
-    EXPECT_EQ(2, copy.zoom);
-    EXPECT_STREQ(a.version, copy.version);
-    const std::vector<std::pair<const char*, const char*>> texts = {
-        {a.filename, copy.filename},       {a.docname, copy.docname},       {a.fontface, copy.fontface},
-        {a.logpath, copy.logpath},         {a.logfile, copy.logfile},       {a.printername, copy.printername},
-        {a.banner, copy.banner},           {a.copytarget, copy.copytarget}, {a.runcommand, copy.runcommand},
-        {a.responsepath, copy.responsepath}, {a.cmdfile, copy.cmdfile}};
-    for (const auto& t : texts)
-        EXPECT_STREQ(t.first, t.second);
-
     a.setDefaults();
     EXPECT_EQ(0, a.pages.noEl);
     EXPECT_TRUE(a.log);
