@@ -1,13 +1,11 @@
-// The jobs that hand the file on unchanged: copied, run through another program, or (its
-// failures here; its bytes on the in-memory and the virtual printers elsewhere) raw to
-// the spooler. Natively the shell seam's POSIX side runs them, under Wine the Windows
-// shell itself, with the same expectations.
+// The jobs that hand the file on unchanged: copied, or run through another program whose
+// output is collected. Natively the shell seam's POSIX side runs them, under Wine the
+// Windows shell itself, with the same expectations.
 #include "print/FileJob.h"
-#include "print/PrintArgs.h"
 #include "tests/print/PrintTestSupport.h"
 
 #include <chrono>
-#include <cstdio>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -24,221 +22,112 @@ protected:
         set(options.filename, "job.txt");
     }
 
-    static void set(char* field, const std::string& value)
+    // The job with these of -copy, -run and -response (empty: not given); its result.
+    bool job(const std::string& copy, const std::string& run, const std::string& response)
     {
-        std::snprintf(field, PrintArgs::kTextSize, "%s", value.c_str());
+        options.copy = !copy.empty();
+        options.run = !run.empty();
+        options.response = !response.empty();
+        set(options.copytarget, copy);
+        set(options.runcommand, run);
+        set(options.responsepath, response);
+        return FileJob(options).copyAndRun();
     }
 
-    void copyTo(const std::string& target)
-    {
-        options.copy = true;
-        set(options.copytarget, target);
-    }
-
-    void runWith(const std::string& program)
-    {
-        options.run = true;
-        set(options.runcommand, program);
-    }
-
-    void respondTo(const std::string& path)
-    {
-        options.response = true;
-        set(options.responsepath, path);
-    }
-
-    // The writeout program, copied to a path of this test's choice; its absolute path.
-    static std::string writeout(const std::string& where)
+    // The writeout program, copied to dir under the name stem; its absolute path.
+    static std::string writeout(const std::string& dir, const std::string& stem = "writeout")
     {
         const fs::path built(DRAXOME_WRITEOUT);
-        fs::path target = fs::path(where) / built.filename();
-        fs::create_directories(where);
+        const fs::path target = fs::path(dir) / (stem + built.extension().string());
+        fs::create_directories(dir);
         fs::copy_file(built, target, fs::copy_options::overwrite_existing);
         return fs::absolute(target).string();
-    }
-
-    static std::string writeoutNamed(const std::string& where, const std::string& stem)
-    {
-        const fs::path built(DRAXOME_WRITEOUT);
-        fs::path target = fs::path(where) / (stem + built.extension().string());
-        fs::create_directories(where);
-        fs::copy_file(built, target, fs::copy_options::overwrite_existing);
-        return fs::absolute(target).string();
-    }
-
-    static bool appears(const std::string& name, int seconds)
-    {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (std::chrono::steady_clock::now() < until) {
-            if (fs::exists(name))
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
     }
 
     PrintArgs options;
 };
 
-TEST_F(FileJobTest, MakeDirectoriesCreatesEveryLevelAndReportsTheLast)
+const std::string kRunFailed = "Error: Printfile::startPrinting() : The executed process '";
+
+} // namespace
+
+TEST_F(FileJobTest, MakeDirectoriesReportsTheLastLevel)
 {
     EXPECT_TRUE(makeDirectories("a\\b\\c\\f.txt"));
     EXPECT_TRUE(fs::is_directory("a/b/c"));
-    // The whole directory part exists now: its creation fails, and that is the answer.
-    EXPECT_FALSE(makeDirectories("a\\b\\c\\g.txt"));
-    // Existing levels on the way do not count, only the last.
-    EXPECT_TRUE(makeDirectories("a\\b\\d\\g.txt"));
-    EXPECT_TRUE(fs::is_directory("a/b/d"));
-    // No backslash, no directory part: nothing to make.
+    EXPECT_FALSE(makeDirectories("a\\b\\c\\g.txt")) << "the whole directory part existed";
     EXPECT_TRUE(makeDirectories("plain.txt"));
-    EXPECT_EQ(Lines {}, logged());
-}
-
-TEST_F(FileJobTest, MakeDirectoriesRefusesPathsOf5000Characters)
-{
-    const std::string dir = "long";
-    std::string path = dir + "\\" + std::string(5000 - dir.size() - 1, 'x');
-    ASSERT_EQ(5000u, path.size());
-    EXPECT_FALSE(makeDirectories(path.c_str()));
-    EXPECT_FALSE(fs::exists(dir)) << "nothing is created for a refused path";
-    path.pop_back();
+    const std::string path = "long\\" + std::string(4994, 'x');
+    EXPECT_FALSE(makeDirectories((path + "x").c_str())) << "5000 characters";
+    EXPECT_FALSE(fs::exists("long"));
     EXPECT_TRUE(makeDirectories(path.c_str()));
-    EXPECT_TRUE(fs::is_directory(dir));
 }
 
-TEST_F(FileJobTest, CopyIntoNewNestedDirectory)
+TEST_F(FileJobTest, CopyModes)
 {
     fs::create_directories("out");
-    copyTo("out\\x\\y.txt");
-    EXPECT_TRUE(FileJob(options).copyAndRun());
+    EXPECT_TRUE(job("out\\x\\y.txt", "", ""));
     EXPECT_EQ(readFile("job.txt"), readFile("out/x/y.txt"));
     EXPECT_EQ(Lines {}, logged()) << "a directory that was created gives no Warning";
-}
-
-TEST_F(FileJobTest, CopyIntoExistingDirectoryWarnsAndSucceeds)
-{
-    fs::create_directories("out");
-    writeFile("out/y.txt", "an older copy that is longer than the job itself\n");
-    copyTo("out\\y.txt");
-    EXPECT_TRUE(FileJob(options).copyAndRun());
-    EXPECT_EQ(readFile("job.txt"), readFile("out/y.txt")) << "the target is replaced";
-    EXPECT_EQ((Lines { "Warning: Printfile::startPrinting() : could not create directory for 'out\\y.txt'. "
-                       "It is possible that the directory already exists." }),
-              logged());
-}
-
-TEST_F(FileJobTest, CopyOfMissingFileFails)
-{
-    set(options.filename, "missing.txt");
-    copyTo("c.txt");
-    runWith(writeout("bin"));
-    EXPECT_FALSE(FileJob(options).copyAndRun());
-    EXPECT_FALSE(fs::exists("c.txt"));
-    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not copy 'missing.txt' to 'c.txt'" }), logged())
-        << "a failed copy ends the job before any run";
-}
-
-TEST_F(FileJobTest, CopyWithResponseButWithoutRunFailsAfterCopying)
-{
-    copyTo("c.txt");
-    respondTo("r.txt");
-    EXPECT_FALSE(FileJob(options).copyAndRun());
+    EXPECT_TRUE(job("out\\x\\y.txt", "", "")) << "the target is replaced";
+    EXPECT_FALSE(job("c.txt", "", "r.txt"));
     EXPECT_EQ(readFile("job.txt"), readFile("c.txt"));
-    EXPECT_EQ((Lines { "Error: The argument '-response' was specified without '-run'." }), logged());
+    set(options.filename, "missing.txt");
+    EXPECT_FALSE(job("d.txt", writeout("bin"), "r.txt"));
+    EXPECT_FALSE(fs::exists("d.txt") || fs::exists("r.txt"));
+    EXPECT_EQ((Lines { "Warning: Printfile::startPrinting() : could not create directory for 'out\\x\\y.txt'. It is "
+                       "possible that the directory already exists.",
+                  "Error: The argument '-response' was specified without '-run'.",
+                  "Error: Printfile::startPrinting() : could not copy 'missing.txt' to 'd.txt'" }),
+        logged());
 }
 
-TEST_F(FileJobTest, RunWithResponseWaitsAndCollectsTheOutput)
+TEST_F(FileJobTest, RunModesCollectTheProgramsOutput)
 {
-    runWith(writeout("bin"));
-    respondTo("r.txt");
-    EXPECT_TRUE(FileJob(options).copyAndRun());
-    // writeout pauses before it writes, so the file is only there when the job waited.
+    const std::string program = writeout("bin");
+    // writeout pauses before it writes, so its file is only there when the job waited.
+    EXPECT_TRUE(job("", program, "r.txt"));
     EXPECT_EQ("writeout: job.txt\n" + readFile("job.txt"), readFile("r.txt"));
-    EXPECT_EQ(readFile("job.txt.out"), readFile("r.txt"));
-    EXPECT_EQ(Lines {}, logged());
-}
-
-TEST_F(FileJobTest, RunWithoutResponseDoesNotWaitAndFails)
-{
-    const std::string program = writeout("bin");
-    runWith(program);
-    EXPECT_FALSE(FileJob(options).copyAndRun());
-    EXPECT_FALSE(fs::exists("job.txt.out")) << "the job did not wait for the program";
-    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : The executed process '" + program
-                       + "' did not created the output file 'job.txt.out'" }),
-              logged());
-    EXPECT_TRUE(appears("job.txt.out", 20)) << "the program was started all the same";
-}
-
-TEST_F(FileJobTest, CopyThenRunWorksOnTheCopy)
-{
-    copyTo("c.txt");
-    runWith(writeout("bin"));
-    respondTo("r.txt");
-    EXPECT_TRUE(FileJob(options).copyAndRun());
-    EXPECT_EQ("writeout: c.txt\n" + readFile("job.txt"), readFile("r.txt"));
-    EXPECT_TRUE(fs::exists("c.txt.out"));
-    EXPECT_FALSE(fs::exists("job.txt.out"));
-}
-
-TEST_F(FileJobTest, ProgramThatCannotStartIsNamedWithTheJobsFile)
-{
-    copyTo("c.txt");
-    runWith("no-such-program-here");
-    respondTo("r.txt");
-    EXPECT_FALSE(FileJob(options).copyAndRun());
-    // The copy ran, but the message names the job's own file.
-    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not run 'no-such-program-here' with 'job.txt'" }),
-              logged());
-    EXPECT_FALSE(fs::exists("r.txt"));
-}
-
-TEST_F(FileJobTest, ProgramThatWritesNoOutputFailsAfterItEnds)
-{
-    writeFile("job.txt", "no output, please\n");
-    const std::string program = writeout("bin");
-    runWith(program);
-    respondTo("r.txt");
-    writeFile("r.txt", "left from an earlier job");
-    EXPECT_FALSE(FileJob(options).copyAndRun());
-    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : The executed process '" + program
-                       + "' did not created the output file 'job.txt.out'" }),
-              logged());
-}
-
-TEST_F(FileJobTest, ProgramAndFileWithBlanksInTheirPaths)
-{
+    EXPECT_TRUE(job("c.txt", program, "r2.txt"));
+    EXPECT_EQ("writeout: c.txt\n" + readFile("job.txt"), readFile("r2.txt"));
+    EXPECT_FALSE(fs::exists("job.txt.out.out"));
+    // Blanks in the program's and the file's paths.
     fs::create_directories("my jobs");
     writeFile("my jobs/a b.txt", "blank paths\n");
     set(options.filename, "my jobs/a b.txt");
-    runWith(writeoutNamed("my tools", "write out"));
-    respondTo("my jobs/response file.txt");
-    EXPECT_TRUE(FileJob(options).copyAndRun());
-    // The file reaches the program as its parameter text, without quotes of our own.
+    EXPECT_TRUE(job("", writeout("my tools", "write out"), "my jobs/response file.txt"));
     EXPECT_EQ("writeout: my jobs/a b.txt\nblank paths\n", readFile("my jobs/response file.txt"));
+    EXPECT_EQ(Lines {}, logged());
 }
 
-TEST_F(FileJobTest, DirectWithoutFileName)
+TEST_F(FileJobTest, RunFailures)
+{
+    const std::string program = writeout("bin");
+    fs::remove("job.txt.out");
+    EXPECT_FALSE(job("", program, "")) << "without -response the job does not wait";
+    EXPECT_FALSE(fs::exists("job.txt.out"));
+    EXPECT_FALSE(job("c.txt", "no-such-program-here", "r.txt"));
+    writeFile("job.txt", "no output, please\n");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    fs::remove("job.txt.out");
+    EXPECT_FALSE(job("", program, "r.txt"));
+    EXPECT_EQ((Lines { kRunFailed + program + "' did not created the output file 'job.txt.out'",
+                  "Error: Printfile::startPrinting() : could not run 'no-such-program-here' with 'job.txt'",
+                  kRunFailed + program + "' did not created the output file 'job.txt.out'" }),
+        logged());
+}
+
+TEST_F(FileJobTest, DirectFailsWithoutAFileOrPrinter)
 {
     options.filename[0] = '\0';
     EXPECT_FALSE(FileJob(options).printDirect());
-    EXPECT_EQ((Lines { "Error: draxomeDirect(): cannot open filename; filename is EMPTY" }), logged());
-}
-
-TEST_F(FileJobTest, DirectOfMissingFile)
-{
     set(options.filename, "missing.txt");
-    set(options.printername, "No Such Printer");
     EXPECT_FALSE(FileJob(options).printDirect());
-    EXPECT_EQ((Lines { "Error: draxomeDirect(): cannot open file" }), logged());
-}
-
-TEST_F(FileJobTest, DirectOnUnknownPrinter)
-{
-    set(options.printername, "No Such Printer");
+    set(options.filename, "job.txt");
+    set(options.printername, "Nowhere");
     EXPECT_FALSE(FileJob(options).printDirect());
-    EXPECT_EQ((Lines { "Error: draxomeDirect() : cannot open printer", "Error: draxomeDirect(): cannot print document" }),
-              logged());
+    EXPECT_EQ((Lines { "Error: draxomeDirect(): cannot open filename; filename is EMPTY",
+                  "Error: draxomeDirect(): cannot open file", "Error: draxomeDirect() : cannot open printer",
+                  "Error: draxomeDirect(): cannot print document" }),
+        logged());
 }
-
-} // namespace
