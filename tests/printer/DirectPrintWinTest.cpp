@@ -9,7 +9,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Log = std::vector<std::string>;
 
 std::set<std::string> spooledJobs()
 {
