@@ -142,3 +142,54 @@ TEST_F(PrintArgsTest, TheCommandLineSplitsAtSpacesOutsideQuotes)
         release_argcargv(argc, argv);
     }
 }
+
+TEST_F(PrintArgsTest, CommandFileOptionsStandWhereTheFileIsNamed)
+{
+    std::string tenDocnames;
+    for (int i = 0; i < 10; ++i)
+        tenDocnames += "-docname " + std::string(489, 'd') + " ";
+    // The file, the command line, the result, docname, htext, view and the log.
+    const std::vector<std::tuple<std::string, std::string, int, std::string, int, bool, Lines>> cases = {
+        // Options before -cmdfile yield to the file's, those after it win.
+        { "-htext 5 -docname file", "-htext 9 -docname before -cmdfile f.ini -view", 0, "file", 50, true, {} },
+        { "-docname file", "-cmdfile f.ini -docname after", 0, "after", 35, false, {} },
+        // A line end stays in the last token; two blanks make an empty token.
+        { "-view  -docname x\r\n", "-cmdfile f.ini", 0, "x\r\n", 35, true, { "Error: Unknown option " } },
+        // The text ends at a NUL byte, and after 5000 bytes: -htext 12345 is cut to 123.
+        { std::string("-htext 5\0 -view", 15), "-cmdfile f.ini", 0, "Raport", 50, false, {} },
+        { tenDocnames + "-htext 12345 -view", "-cmdfile f.ini", 0, std::string(489, 'd'), 1230, false, {} },
+        // A failure inside the file fails the parse.
+        { "-docname in -htext 0 -view", "-cmdfile f.ini -view", -1, "in", 0, false,
+            { "Error: command line: htext", "Error: command line: cmdfile" } },
+        { "", "-cmdfile adir", -1, "Raport", 35, false, { "Error: command line: cmdfile" } },
+        { "", "-cmdfile missing.ini", -1, "Raport", 35, false, { "Error: command line: cmdfile" } } };
+    std::filesystem::create_directory("adir");
+    for (const auto& c : cases) {
+        writeFile("f.ini", std::get<0>(c));
+        EXPECT_EQ(std::make_pair(std::get<2>(c), std::get<6>(c)), parseFresh(std::get<1>(c))) << std::get<1>(c);
+        EXPECT_EQ(std::get<3>(c), a.docname) << std::get<1>(c);
+        EXPECT_EQ(std::get<4>(c), a.htext) << std::get<1>(c);
+        EXPECT_EQ(std::get<5>(c), a.view) << std::get<1>(c);
+    }
+    // Ten levels of nesting are read, a file that names itself ends at the eleventh.
+    for (int i = 1; i < 10; ++i)
+        writeFile("n" + std::to_string(i) + ".ini", "-cmdfile n" + std::to_string(i + 1) + ".ini");
+    writeFile("n10.ini", "-docname deep");
+    EXPECT_EQ(0, parseFresh("-cmdfile n1.ini").first);
+    EXPECT_STREQ("deep", a.docname);
+    writeFile("self.ini", "-cmdfile self.ini");
+    Lines nested { "Error: command line: cmdfile: command files nested more than 10 deep" };
+    nested.insert(nested.end(), 10, "Error: command line: cmdfile");
+    EXPECT_EQ(std::make_pair(-1, nested), parseFresh("-cmdfile self.ini"));
+}
+
+TEST_F(PrintArgsTest, TheVersionFileIsWrittenWhereItIsAsked)
+{
+    writeFile("version.txt", "something much longer than the version");
+    EXPECT_EQ(-1, parseFresh("-ver -htext 0").first);
+    EXPECT_EQ("v5.3.9", readFile("version.txt"));
+    std::filesystem::remove("version.txt");
+    std::filesystem::create_directory("version.txt");
+    EXPECT_EQ(std::make_pair(0, Lines { "Error: Could not open version.txt" }), parseFresh("-ver -view"));
+    EXPECT_TRUE(a.view);
+}

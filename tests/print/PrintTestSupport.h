@@ -40,11 +40,7 @@ protected:
 
     static std::string readFile(const std::string& name) { return testsupport::readFile(name); }
     static void writeFile(const std::string& name, const std::string& text) { testsupport::writeFile(name, text); }
-
-    static void set(char* field, const std::string& value)
-    {
-        std::snprintf(field, PrintArgs::kTextSize, "%s", value.c_str());
-    }
+    static void set(char* field, const std::string& v) { std::snprintf(field, PrintArgs::kTextSize, "%s", v.c_str()); }
 
     // A log's lines as "Level: message", without the date and time of the prefix.
     static Lines logged(const std::string& name = "log.txt")
@@ -52,9 +48,7 @@ protected:
         const std::string text = readFile(name);
         Lines lines;
         for (size_t start = 0, end; start < text.size(); start = end + 2) {
-            end = text.find("\r\n", start);
-            if (end == std::string::npos)
-                end = text.size();
+            end = std::min(text.find("\r\n", start), text.size());
             const std::string line = text.substr(start, end - start);
             const size_t open = line.find('['), close = line.find("]: ");
             lines.push_back(open < close && close != std::string::npos
@@ -79,13 +73,6 @@ protected:
         set(args.filename, "doc.txt");
     }
 
-    void TearDown() override
-    {
-        job.reset();
-        device.reset();
-        PrintWorkDir::TearDown();
-    }
-
     // Lays out text as the document, as printfile() does once the printer is open.
     int layOut(const std::string& text)
     {
@@ -100,7 +87,7 @@ protected:
         return job->layout();
     }
 
-    // Lays out and draws every selected page; the result of draxome().
+    // Lays out and draws every selected page (the device records only the drawing).
     int print(const std::string& text)
     {
         if (layOut(text) != 0)
@@ -127,7 +114,6 @@ protected:
         return out;
     }
 
-    // Lines of text, each ended by CR LF.
     static std::string crlf(const Lines& lines)
     {
         std::string out;
@@ -135,7 +121,6 @@ protected:
             out += l + "\r\n";
         return out;
     }
-
     const PageGeometry& page() const { return job->page(); }
 
     RecordingDevice::Caps caps;

@@ -7,19 +7,12 @@ namespace {
 using Ints = std::vector<int>;
 
 // A device on which W is naturalW wide in the natural font and w + extra in a font asked
-// for width w.
+// for width w (always naturalW when extra is negative).
 RecordingDevice::CharWidth widths(int naturalW, int extra = 0)
 {
-    return [=](const PrintDevice::FontSpec& f, unsigned char) { return f.width == 0 ? naturalW : f.width + extra; };
-}
-
-Ints fontWidthsAsked(const RecordingDevice& device)
-{
-    Ints out;
-    for (const RecordingDevice::Call& c : device.calls())
-        if (c.op == RecordingDevice::CreateFont)
-            out.push_back(c.font.width);
-    return out;
+    return [=](const PrintDevice::FontSpec& f, unsigned char) {
+        return f.width == 0 || extra < 0 ? naturalW : f.width + extra;
+    };
 }
 
 } // namespace
@@ -33,16 +26,14 @@ TEST_F(LayoutTest, PixelsFromMillimetresAndMargins)
     args.bottom = 15;
     args.hline = 10;
     ASSERT_EQ(0, layOut("x\r\n"));
-    EXPECT_EQ(118, page().leftPx);   // 23290 / 197 = 118.2
-    EXPECT_EQ(59, page().rightPx);   // 11645 / 197 = 59.1
-    EXPECT_EQ(236, page().topPx);    // 67160 / 284 = 236.5
-    EXPECT_EQ(177, page().bottomPx); // 50370 / 284 = 177.4
-    EXPECT_EQ(2329 - 118 - 59, page().width);
-    EXPECT_EQ(3358 - 236 - 177, page().height);
+    // 23290 / 197 = 118.2, 11645 / 197 = 59.1, 67160 / 284 = 236.5, 50370 / 284 = 177.4;
+    // 2945 / 53.2 = 55 lines.
+    EXPECT_EQ((Ints { 118, 59, 236, 177, 2329 - 118 - 59, 3358 - 236 - 177, 55 }),
+        (Ints { page().leftPx, page().rightPx, page().topPx, page().bottomPx, page().width, page().height,
+            page().linesPerPage }));
     // Heights from the whole page height, in real arithmetic.
     EXPECT_DOUBLE_EQ(3358.0 * 35 / 284 / 10, page().htextPx);
     EXPECT_DOUBLE_EQ(3358.0 * 10 / 284 / 10, page().hlinePx);
-    EXPECT_EQ(55, page().linesPerPage); // 2945 / 53.2
     EXPECT_EQ(
         (Lines { "Info: Printer settings:\tWidth: 197milimeters(2329pixels)\tHeight: 284milimeters(3358pixels)" }),
         logged());
@@ -50,61 +41,46 @@ TEST_F(LayoutTest, PixelsFromMillimetresAndMargins)
 
 TEST_F(LayoutTest, TheFontIsFittedToTheLongestLine)
 {
-    struct Case {
-        int pagePixels;
-        RecordingDevice::CharWidth widths;
-        Ints asked;
-        int fontWidth;
-        float cellWidth;
-    };
-    const Case cases[] = {
-        // The natural W (40) fits a cell of 47: that font, the cell is its width.
-        { 4700, widths(40), { 0 }, 40, 40.0f },
+    Ints down { 0 };
+    for (int w = 20; w >= 1; --w)
+        down.push_back(w);
+    // Page width, the device, -hcenter; the widths asked for, the font width, the cell
+    // and the left margin.
+    const std::vector<std::tuple<int, RecordingDevice::CharWidth, bool, Ints, int, float, int>> cases = {
+        // The natural W (40) fits a cell of 47: that font, centred with -hcenter.
+        { 4700, widths(40), false, { 0 }, 40, 40.0f, 0 }, { 4700, widths(40), true, { 0 }, 40, 40.0f, 350 },
         // A cell of 20.5: 20 too narrow, 21 too wide, 20 again: the search has crossed.
-        { 2050, widths(40), { 0, 20, 21, 20 }, 20, 20.5f },
+        { 2050, widths(40), true, { 0, 20, 21, 20 }, 20, 20.5f, 0 },
         // W three wider than asked: down until W is narrower than the cell.
-        { 2050, widths(40, 3), { 0, 20, 19, 18, 17 }, 17, 20.5f },
+        { 2050, widths(40, 3), false, { 0, 20, 19, 18, 17 }, 17, 20.5f, 0 },
         // An exact hit ends on the width tried before it.
-        { 2000, widths(40), { 0, 20 }, 20, 20.0f },
-        { 2000, widths(40, 2), { 0, 20, 19, 18 }, 19, 20.0f },
+        { 2000, widths(40), false, { 0, 20 }, 20, 20.0f, 0 },
+        { 2000, widths(40, 2), false, { 0, 20, 19, 18 }, 19, 20.0f, 0 },
         // A cell below two pixels takes the narrowest font without measuring.
-        { 199, widths(40), {}, 1, 1.99f },
-    };
-    for (const Case& c : cases) {
-        caps.widthPixels = c.pagePixels;
-        charWidth = c.widths;
+        { 199, widths(40), false, {}, 1, 1.99f, 0 },
+        // A device that ignores the width asked for: the search stops at the limit.
+        { 2050, widths(40, -1), false, down, 20, 20.5f, 0 } };
+    for (const auto& c : cases) {
+        caps.widthPixels = std::get<0>(c);
+        charWidth = std::get<1>(c);
+        args.hcenter = std::get<2>(c);
         ASSERT_EQ(0, layOut(crlf({ "short", std::string(100, 'm') })));
-        EXPECT_EQ(c.asked, fontWidthsAsked(*device)) << c.pagePixels;
-        EXPECT_EQ(c.fontWidth, page().fontWidth) << c.pagePixels;
-        EXPECT_FLOAT_EQ(c.cellWidth, page().cellWidth) << c.pagePixels;
-        EXPECT_EQ(0, device->liveObjects()) << "every measuring font is put back";
+        Ints asked;
         for (const RecordingDevice::Call& font : callsOf(RecordingDevice::CreateFont)) {
+            asked.push_back(font.font.width);
             EXPECT_EQ(41, font.font.height);
             EXPECT_EQ(700, font.font.weight);
         }
+        EXPECT_EQ(std::get<3>(c), asked) << std::get<0>(c);
+        EXPECT_EQ(std::get<4>(c), page().fontWidth) << std::get<0>(c);
+        EXPECT_FLOAT_EQ(std::get<5>(c), page().cellWidth) << std::get<0>(c);
+        EXPECT_EQ(std::get<6>(c), page().leftPx) << std::get<0>(c);
+        EXPECT_EQ(0, device->liveObjects()) << "every measuring font is put back";
     }
-}
-
-TEST_F(LayoutTest, OnlyAFittingNaturalFontIsCentred)
-{
-    args.hcenter = true;
-    caps.widthPixels = 4700;
-    charWidth = widths(40);
-    ASSERT_EQ(0, layOut(std::string(100, 'x')));
-    EXPECT_EQ(350, page().leftPx); // 2350 - 2000
-    caps.widthPixels = 2050;
-    ASSERT_EQ(0, layOut(std::string(100, 'x')));
-    EXPECT_EQ(0, page().leftPx);
-}
-
-TEST_F(LayoutTest, TheWidthSearchEndsOnADeviceThatIgnoresTheWidth)
-{
-    caps.widthPixels = 2050;
-    // Too wide at the natural width, too narrow at any other: it would climb forever.
+    // Too narrow at every width asked for: it would climb forever.
     charWidth = [](const PrintDevice::FontSpec& f, unsigned char) { return f.width == 0 ? 40 : 5; };
     ASSERT_EQ(0, layOut(std::string(100, 'm')));
     EXPECT_EQ(1 + PageFitter::kMaxWidthTries, device->count(RecordingDevice::CreateFont));
-    EXPECT_EQ(20, page().fontWidth);
     EXPECT_EQ("Warning: Printfile::printfile(): font width search: the width of \"W\" did not cross the cell width "
               "20.50 after 200 tries; using font width 20",
         logged().back());
@@ -115,31 +91,18 @@ TEST_F(LayoutTest, MarginsWiderThanThePageStillPrintEveryLine)
     args.left = args.right = 150;
     args.top = args.bottom = 200;
     ASSERT_EQ(0, layOut(crlf({ "abc", "def" })));
-    EXPECT_EQ(0, page().width);
-    EXPECT_EQ(0, page().height);
-    EXPECT_EQ(1, page().fontWidth);
+    EXPECT_EQ((Ints { 0, 0, 1 }), (Ints { page().width, page().height, page().fontWidth }));
     EXPECT_EQ((Ints { 0, 1, 2 }), pageStarts());
     const Lines log = logged();
     EXPECT_EQ((Lines { "Warning: horizontal margins too high", "Warning: vertical margins too high",
                   "Warning: Printfile::printfile(): linesPerPage<1: no text line fits between the margins; "
                   "printing one line per page" }),
         Lines(log.begin() + 1, log.end()));
-    // Margins whose pixels overflow 32 bits.
+    // Margins whose pixels overflow 32 bits; a document without characters.
     args.left = args.top = 2000000000;
-    ASSERT_EQ(0, layOut("abc"));
-    EXPECT_EQ(0, page().width);
-}
-
-TEST_F(LayoutTest, ADocumentWithoutCharactersTakesTheNaturalFont)
-{
     ASSERT_EQ(0, layOut(""));
     EXPECT_EQ((Ints { 0, 0 }), pageStarts());
-    EXPECT_EQ(21, page().fontWidth);
-    caps.widthPixels = 0;
-    args.hcenter = true;
-    ASSERT_EQ(0, layOut("\r\n\r\n\r\n"));
-    EXPECT_EQ(0, page().leftPx);
-    EXPECT_EQ((Ints { 0, 3 }), pageStarts());
+    EXPECT_EQ(0, page().width);
 }
 
 TEST_F(LayoutTest, PagesBreakByCountAndByFormFeed)
@@ -170,35 +133,23 @@ TEST_F(LayoutTest, PagesBreakByCountAndByFormFeed)
 
 TEST_F(LayoutTest, EachFailureEndsTheLayoutWithItsMessage)
 {
-    struct Case {
-        RecordingDevice::Op op;
-        int after;
-        std::string message;
-    };
-    const Case cases[] = {
-        { RecordingDevice::SelectObject, 0,
-            "Warning: Graphics::select_font(hdcPrinter, htext, fontface): cannot set specified font for printer; "
-            "Using default font..." },
-        { RecordingDevice::CreateFont, 2,
-            "Warning: Graphics::select_font(hdcPrinter, htext, args.fontface): cannot set specified font for "
-            "printer; Using default font..." },
+    const std::vector<std::tuple<RecordingDevice::Op, int, std::string>> cases = {
+        { RecordingDevice::SelectObject, 0, "Warning: Graphics::select_font(hdcPrinter, htext, fontface): cannot set "
+                                            "specified font for printer; Using default font..." },
+        { RecordingDevice::CreateFont, 2, "Warning: Graphics::select_font(hdcPrinter, htext, args.fontface): cannot "
+                                          "set specified font for printer; Using default font..." },
         { RecordingDevice::TextExtent, 0,
             "Error: Graphics::get_text_metrics(hdcPrinter, line, width, height);: cannot retrive text width" },
-        { RecordingDevice::HeightMM, 0,
-            "Error: Printfile::printfile(): GetDeviceCaps(): the printer reports no page size (2050x3358 pixels, "
-            "197x0 milimeters)" },
-    };
+        { RecordingDevice::HeightMM, 0, "Error: Printfile::printfile(): GetDeviceCaps(): the printer reports no page "
+                                        "size (2050x3358 pixels, 197x0 milimeters)" } };
     caps.widthPixels = 2050;
-    writeFile("doc.txt", std::string(100, 'm'));
-    for (const Case& c : cases) {
-        device = std::make_unique<RecordingDevice>(caps);
-        device->setCharWidth(widths(40));
-        device->fail(c.op, c.after);
-        job = std::make_unique<Printfile>();
+    charWidth = widths(40);
+    for (const auto& c : cases) {
+        ASSERT_EQ(0, layOut(std::string(100, 'm')));
         ASSERT_EQ(0, job->openFile());
-        job->attachDevice(device.get());
+        device->fail(std::get<0>(c), std::get<1>(c));
         EXPECT_EQ(-1, job->layout());
-        EXPECT_EQ(c.message, logged().back());
+        EXPECT_EQ(std::get<2>(c), logged().back());
         EXPECT_EQ(0, device->liveObjects());
     }
     set(args.filename, "missing.txt");
