@@ -177,7 +177,8 @@ TEST_F(DrawTest, FailuresEndTheJobWithTheirMessages)
         { RecordingDevice::CreateFont, 0, "Warning: Graphics::selectFont(hdcPrinter, htext, fontface): cannot set "
                                           "specified font for printer; Using default font..." },
         { RecordingDevice::TextOut, 3, "Info: Printing page 1" },
-        { RecordingDevice::EndPage, 0, "Error: (while)EndPage(...)" }, { RecordingDevice::EndDoc, 0, "Error: EndDoc(...)" } };
+        { RecordingDevice::EndPage, 0, "Error: (while)EndPage(...)" },
+        { RecordingDevice::EndDoc, 0, "Error: EndDoc(...)" } };
     for (const auto& c : cases) {
         ASSERT_EQ(0, layOut(crlf(Lines(30, "t"))));
         device->fail(std::get<0>(c), std::get<1>(c));
