@@ -17,7 +17,7 @@ protected:
     {
         PrintWorkDir::SetUp();
         options.setDefaults();
-        std::snprintf(options.printername, PrintArgs::kTextSize, "%s", "Virtual A4");
+        set(options.printername, "Virtual A4");
     }
     PrintArgs options;
 };
@@ -25,7 +25,7 @@ protected:
 TEST_F(FileJobWin, DirectOfADirectoryCannotOpenIt)
 {
     fs::create_directories("folder");
-    std::snprintf(options.filename, PrintArgs::kTextSize, "%s", "folder");
+    set(options.filename, "folder");
     EXPECT_FALSE(FileJob(options).printDirect());
     EXPECT_EQ((Lines { "Error: draxomeDirect(): cannot open file" }), logged());
 }
@@ -33,11 +33,11 @@ TEST_F(FileJobWin, DirectOfADirectoryCannotOpenIt)
 TEST_F(FileJobWin, RunDefaultOpensTheFileWithItsAssociatedProgram)
 {
     writeFile("job.bat", "@echo opened %~nx0> \"%~f0.out\"\r\n");
-    std::snprintf(options.filename, PrintArgs::kTextSize, "%s", "job.bat");
+    set(options.filename, "job.bat");
     options.run = true;
-    std::snprintf(options.runcommand, PrintArgs::kTextSize, "%s", "default");
+    set(options.runcommand, "default");
     options.response = true;
-    std::snprintf(options.responsepath, PrintArgs::kTextSize, "%s", "r.txt");
+    set(options.responsepath, "r.txt");
     EXPECT_TRUE(FileJob(options).copyAndRun());
     EXPECT_EQ("opened job.bat\r\n", readFile("r.txt"));
     EXPECT_EQ(Lines {}, logged());

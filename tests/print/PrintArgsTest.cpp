@@ -88,24 +88,23 @@ TEST_F(PrintArgsTest, FailuresAndWarningsLogTheirOwnText)
 
 TEST_F(PrintArgsTest, NumbersAreReadDigitByDigit)
 {
-    // Tenths of a millimetre, truncated; the decimal point moves in the digits, so 2.3
-    // is 23 on every build.
-    const std::vector<std::pair<const char*, int>> tenths = { { "3.57", 35 }, { "2.3", 23 }, { "4.1", 41 },
-        { "1e1", 100 }, { ".5", 5 }, { "\" 2.5mm\"", 25 }, { "-1.25", -12 }, { "25E-1", 25 }, { "1e", 10 },
-        { "1e400", 2147483647 }, { "-1e400", -2147483647 - 1 } };
-    for (const auto& v : tenths) {
-        ASSERT_EQ(0, parseFresh(std::string("-htext ") + v.first + " -hline " + v.first).first) << v.first;
-        EXPECT_EQ(v.second, a.htext) << v.first;
-        EXPECT_EQ(v.second, a.hline) << v.first;
+    // The option, its field, its value and the number stored: tenths of a millimetre truncated, the
+    // decimal point moved in the digits (2.3 is 23 on every build); integers up to the
+    // first other character; both kept at the ends of 32 bits.
+    using F = std::int32_t PrintArgs::*;
+    const F htext = &PrintArgs::htext, hline = &PrintArgs::hline, left = &PrintArgs::left;
+    const std::vector<std::tuple<std::string, F, const char*, int>> numbers = { { "htext", htext, "3.57", 35 },
+        { "hline", hline, "2.3", 23 }, { "htext", htext, "4.1", 41 }, { "hbanner", &PrintArgs::hbanner, "1e1", 100 },
+        { "htext", htext, ".5", 5 }, { "htext", htext, "\" 2.5mm\"", 25 }, { "hline", hline, "-1.25", -12 },
+        { "htext", htext, "25E-1", 25 }, { "htext", htext, "1e", 10 }, { "hline", hline, "1e400", 2147483647 },
+        { "hline", hline, "-1e400", -2147483647 - 1 }, { "left", left, "\" 12mm\"", 12 }, { "left", left, "-3", -3 },
+        { "left", left, "12.9", 12 }, { "left", left, "1e3", 1 }, { "left", left, "x7", 0 },
+        { "left", left, "99999999999", 2147483647 }, { "left", left, "-99999999999", -2147483647 - 1 },
+        { "zoom", &PrintArgs::zoom, "-3.5", -3 } };
+    for (const auto& n : numbers) {
+        ASSERT_EQ(0, parseFresh("-" + std::get<0>(n) + " " + std::get<2>(n)).first) << std::get<2>(n);
+        EXPECT_EQ(std::get<3>(n), a.*std::get<1>(n)) << std::get<0>(n) << " " << std::get<2>(n);
     }
-    const std::vector<std::pair<const char*, int>> integers = { { "\" 12mm\"", 12 }, { "-3", -3 }, { "12.9", 12 },
-        { "1e3", 1 }, { "x7", 0 }, { "99999999999", 2147483647 }, { "-99999999999", -2147483647 - 1 } };
-    for (const auto& v : integers) {
-        ASSERT_EQ(0, parseFresh(std::string("-left ") + v.first).first) << v.first;
-        EXPECT_EQ(v.second, a.left) << v.first;
-    }
-    ASSERT_EQ(0, parseFresh("-zoom -3.5 -hline 0").first);
-    EXPECT_EQ(-3, a.zoom);
 }
 
 TEST_F(PrintArgsTest, PageLists)
