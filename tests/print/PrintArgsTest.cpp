@@ -49,17 +49,14 @@ TEST_F(PrintArgsTest, EveryOptionFillsItsField)
 
 TEST_F(PrintArgsTest, FailuresAndWarningsLogTheirOwnText)
 {
-    const std::vector<std::pair<std::string, std::string>> failing = {
-        { "-htext", "command line: htext" }, { "-hline", "command line: hline" }, { "-open", "command line: open" },
-        { "-cmdfile", "command line: cmdfile" }, { "-docname", "command line: docname" },
-        { "-fontface", "command line: fontface" }, { "-orientation", "command line: orientation" },
-        { "-papersize", "command line: papersize" }, { "-left", "command line: left" },
-        { "-right", "command line: right" }, { "-top", "command line: top" }, { "-bottom", "command line: bottom" },
-        { "-logsize", "command line: logsize" }, { "-printername", "command line: printername" },
-        { "-resolution", "command line: resolution" }, { "-minres", "command line: minres" },
-        { "-logfile", "command line: logfile" }, { "-banner", "command line: banner" },
-        { "-hbanner", "command line: hbanner" }, { "-pages", "command line: p" }, { "-copy", "command line: copy" },
-        { "-run", "command line: run" }, { "-response", "command line: response" }, { "-zoom", "command line: zoom" },
+    std::vector<std::pair<std::string, std::string>> failing;
+    // Every option that takes a value, with none: "command line: " and its word.
+    for (const char* word : { "htext", "hline", "open", "cmdfile", "docname", "fontface", "orientation", "papersize",
+             "left", "right", "top", "bottom", "logsize", "printername", "resolution", "minres", "logfile", "banner",
+             "hbanner", "copy", "run", "response", "zoom" })
+        failing.push_back({ std::string("-") + word, std::string("command line: ") + word });
+    failing.insert(failing.end(), {
+        { "-pages", "command line: p" },
         // Numbers that must not be 0, texts too long for their field.
         { "-htext 0.04", "command line: htext" }, { "-hbanner x", "command line: hbanner" },
         { "-zoom 0.99", "command line: zoom" }, { "-logsize 0", "command line: logsize" },
@@ -67,8 +64,7 @@ TEST_F(PrintArgsTest, FailuresAndWarningsLogTheirOwnText)
         { "-resolution 600 0", "command line: resolution.yres" },
         { "-pages \"\"", "command line: p: could not add -pages" },
         { "-fontface " + std::string(100, 'f'), "command line: fontface" },
-        { "-run " + std::string(500, 'r'), "command line: run" },
-    };
+        { "-run " + std::string(500, 'r'), "command line: run" } });
     for (const auto& c : failing) {
         // A value is missing at the end of the line only. What stood before stays; what
         // follows is not read.

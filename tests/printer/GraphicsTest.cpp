@@ -38,20 +38,15 @@ TEST(Graphics, RuleNeighbours)
     EXPECT_FALSE(Graphics::joinsHorizontally(nullptr, 0, 0));
 }
 
-TEST(Graphics, FontSpecAndQualityFollowTheVersion)
-{
-    EXPECT_EQ(5, Graphics::fontQuality(7));
-    EXPECT_EQ(4, Graphics::fontQuality(6));
-    const PrintDevice::FontSpec s = Graphics::fontSpec(96, 40, "Courier New", 700, 7);
-    EXPECT_EQ((std::vector<int> { 96, 40, 700, 5, 1, 4, 0, 0 }),
-        (std::vector<int> { s.height, s.width, s.weight, s.quality, s.pitchAndFamily, s.outPrecision, s.charSet,
-            s.italic || s.underline || s.strikeOut }));
-}
-
 TEST_F(GraphicsTest, FontsAndPaintAreSelectedAndRestoredWithoutLeaks)
 {
     PrintObject font = Graphics::select_font(&dev, 96, 0, "Courier New", Graphics::Bold);
     ASSERT_EQ(dev.stockFont(), font);
+    // A fixed-pitch, TrueType-preferred font; ClearType quality only on the XP class.
+    const PrintDevice::FontSpec s = dev.selectedFont()->font;
+    EXPECT_EQ((std::vector<int> { 96, 0, 700, 4, 1, 4, 0, 0 }), (std::vector<int> { s.height, s.width, s.weight,
+        s.quality, s.pitchAndFamily, s.outPrecision, s.charSet, s.italic || s.underline || s.strikeOut }));
+    EXPECT_EQ(5, Graphics::fontQuality(7));
     int w = 0, h = 0;
     ASSERT_EQ(0, Graphics::get_text_metrics(&dev, "W", w, h));
     EXPECT_EQ(50, w);

@@ -74,6 +74,4 @@ TEST(Inventory, ResolutionsSortByTheLargerValueAndTheSmallestEnoughIsChosen)
         ASSERT_TRUE(chooseres(sorted.data(), 3, c.first, res));
         EXPECT_EQ(c.second, Pairs(res, res + 2)) << c.first;
     }
-    std::int32_t res[2] = { -7, -7 };
-    EXPECT_FALSE(chooseres(sorted.data(), 0, 300, res));
 }

@@ -46,21 +46,19 @@ TEST_F(PrinterAccess, PrinterListAndEnumerationFailures)
     int count = -1;
     ASSERT_TRUE(enumprinters(printers, count) && enumprinters(printers, count));
     EXPECT_EQ(2, printers->size());
-    const std::vector<std::pair<PrinterOs::EnumResult, std::string>> failures = {
-        { PrinterOs::NoMemory, "Error: enumprinters(): pPrinters=LocalAlloc(): memory allocation error" },
-        { PrinterOs::EnumFailed, "Error: enumprinters(): EnumPrinters(): could not enumerate printers" } };
-    for (const auto& f : failures) {
-        FakeSpooler::setEnumResult(f.first);
-        clearLog();
-        ASSERT_TRUE(enumprinters(printers, count));
-        EXPECT_EQ(0, printers->size());
-        EXPECT_EQ(Log { f.second }, logLines());
-    }
+    FakeSpooler::setEnumResult(PrinterOs::NoMemory);
+    ASSERT_TRUE(enumprinters(printers, count));
+    EXPECT_EQ(0, printers->size());
+    FakeSpooler::setEnumResult(PrinterOs::EnumFailed);
+    ASSERT_TRUE(enumprinters(printers, count));
     FakeSpooler::clear();
-    clearLog();
     ASSERT_TRUE(printlist());
     EXPECT_EQ("", readFile("prntlist.txt"));
-    EXPECT_EQ("Warning: enumprinters(): cReturned > 0: no printers in the system", logLines().back());
+    const Log log = logLines();
+    EXPECT_EQ((Log { "Error: enumprinters(): pPrinters=LocalAlloc(): memory allocation error",
+                  "Error: enumprinters(): EnumPrinters(): could not enumerate printers", "Info: ENUMPRINTERS:",
+                  "Warning: enumprinters(): cReturned > 0: no printers in the system" }),
+        Log(log.end() - 4, log.end()));
     fs::remove("prntlist.txt");
     fs::create_directory("prntlist.txt");
     EXPECT_FALSE(printlist());

@@ -1,7 +1,6 @@
 // Printer access against Wine's real spooler and GDI, on the project's virtual printers
 // "Virtual A4" (the default) and "Virtual Letter": what only the real system can show.
 #include "printer/DeviceMode.h"
-#include "printer/FontList.h"
 #include "printer/Graphics.h"
 #include "printer/PrintDevice.h"
 #include "printer/PrinterList.h"
@@ -58,12 +57,8 @@ class PrinterAccessWin : public PrinterTest {};
 
 } // namespace
 
-TEST_F(PrinterAccessWin, PrinterListDefaultAndRecordsFromTheSpooler)
+TEST_F(PrinterAccessWin, DefaultPrinterAndRecordsFromTheSpooler)
 {
-    ASSERT_TRUE(printlist());
-    const std::string list = readFile("prntlist.txt");
-    EXPECT_NE(std::string::npos, list.find("Virtual A4\n"));
-    EXPECT_NE(std::string::npos, list.find("Virtual Letter\n"));
     char* name = nullptr;
     ASSERT_TRUE(getdefaultprinter(name));
     EXPECT_STREQ(kA4, name);
@@ -75,11 +70,6 @@ TEST_F(PrinterAccessWin, PrinterListDefaultAndRecordsFromTheSpooler)
 
 TEST_F(PrinterAccessWin, ResolutionsAndDeviceModeOfTheDriver)
 {
-    std::int32_t* list = nullptr;
-    int count = 0;
-    ASSERT_TRUE(enumres(kA4, list, count));
-    EXPECT_EQ((std::vector<std::int32_t> { 150, 150, 300, 300, 600, 600, 1200, 1200, 2400, 2400 }),
-        std::vector<std::int32_t>(list, list + 2 * count));
     std::int32_t res[2] = { 0, 0 };
     ASSERT_TRUE(getminres(kA4, res, 400));
     EXPECT_EQ(600, res[1]);
@@ -119,12 +109,8 @@ TEST_F(PrinterAccessWin, ResetTurnsShrinksAndChangesTheResolution)
     EXPECT_TRUE(logLines().empty());
 }
 
-TEST_F(PrinterAccessWin, FontsOfThisSystemAndThePrinter)
+TEST_F(PrinterAccessWin, VersionClassAndFontsOnThePrinter)
 {
-    ASSERT_TRUE(fontlist());
-    const std::string list = readFile("fontlist.txt");
-    EXPECT_TRUE(list.rfind("Courier New\n", 0) == 0 || list.find("\nCourier New\n") != std::string::npos) << list;
-    EXPECT_EQ(std::string::npos, list.find("Arial\n")) << list;
     OSVERSIONINFOA v;
     v.dwOSVersionInfoSize = sizeof v;
     ASSERT_TRUE(GetVersionExA(&v));
