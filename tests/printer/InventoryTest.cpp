@@ -1,50 +1,12 @@
-// The pure parts of the inventories: the default printer's name, the file formats, the
-// font filter, the version class and the resolution choice.
+// The pure parts of the inventories: the font filter, the version class and the
+// resolution choice.
 #include "printer/FontList.h"
-#include "printer/PrinterList.h"
 #include "printer/PrinterSetup.h"
 #include "printer/WinVersion.h"
 #include "tests/printer/PrinterTestSupport.h"
 
-#include <cstdio>
-
-namespace {
 
 using Pairs = std::vector<std::int32_t>;
-
-std::string split(const char* value)
-{
-    char buf[120];
-    std::snprintf(buf, sizeof buf, "%s", value);
-    char* name = nullptr;
-    return splitdevice(buf, name) ? name : "<none>";
-}
-
-} // namespace
-
-TEST(Inventory, DefaultPrinterIsTheFirstOfThreeParts)
-{
-    const std::vector<std::pair<const char*, const char*>> cases = { { "Office Laser,winspool,LPT1:", "Office Laser" },
-        { ",, Spaced ,drv,port", " Spaced " }, { "P, drv ,  port", "P" }, { "Office Laser,win spool", "Office Laser" },
-        { ",,,", "<none>" }, { "", "<none>" }, { "Office Laser,winspool,", "<none>" }, { "Laser", "<none>" } };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.second, split(c.first)) << c.first;
-}
-
-TEST_F(PrinterTest, InventoryFilesHoldOneEntryPerLine)
-{
-    UVector<printerinfo*> printers;
-    printerinfo a, b;
-    a.name = "Virtual A4";
-    b.name = "Office Laser";
-    printers.add(&a);
-    printers.add(&b);
-    const std::int32_t list[] = { 600, 600, 300, 300, 1200, 600 };
-    std::FILE* f = std::fopen("out.txt", "wb");
-    EXPECT_TRUE(writeprinternames(f, printers, 5) && writeresolutions(f, list, 3) && writeresolutions(f, list, 0));
-    std::fclose(f);
-    EXPECT_EQ("Virtual A4\nOffice Laser\n600x600\n300x300\n1200x600\n", readFile("out.txt"));
-}
 
 TEST(Inventory, FontFilterAndVersionClass)
 {

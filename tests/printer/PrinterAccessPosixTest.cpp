@@ -29,7 +29,6 @@ protected:
         FakeSpooler::clear();
         PrinterTest::TearDown();
     }
-    static void clearLog() { fs::remove("test.log"); }
 };
 
 } // namespace
@@ -80,9 +79,11 @@ TEST_F(PrinterAccess, PrinterRecordsAndTheDefaultPrinter)
     EXPECT_EQ((Log { "Error: getprinter: OpenPrinter(): cannot open printer",
                   "Error: getprinter: ClosePrinter(): cannot close printer/r/n" }),
         logLines());
+    // The default printer is the first of the three parts of the profile's "device".
     char* name = nullptr;
     for (const auto& c : std::vector<std::pair<std::string, std::string>> { { "Virtual A4,wineps.drv", "" },
-             { "Office Laser,winspool," + std::string(300, 'x'), "Office Laser" },
+             { "Office Laser,winspool," + std::string(300, 'x'), "Office Laser" }, { ",, Spaced ,drv,port", " Spaced " },
+             { "P, drv ,  port", "P" }, { "Laser,win spool", "Laser" }, { ",,,", "" }, { "Laser,winspool,", "" },
              { std::string(200, 'N') + ",drv,port", "" } }) {
         FakeSpooler::setDefaultDevice(c.first.c_str());
         EXPECT_EQ(!c.second.empty(), getdefaultprinter(name));
