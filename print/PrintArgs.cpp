@@ -269,29 +269,29 @@ void writeVersionFile()
         ULog::write("Could not write version.txt", ULog::Error);
 }
 
-const char* orientation(PrintArgs& o, const char* v)
+// A word of a fixed set, upper or lower case, for a 16-bit field. Any other word is logged
+// and the field keeps its value; the parse goes on.
+struct Word {
+    const char* upper;
+    const char* lower;
+    std::int16_t value;
+};
+
+template <size_t N>
+const char* choose(std::int16_t& field, const char* v, const Word (&words)[N], const char* error)
 {
-    if (std::strcmp(v, "PORTRAIT") == 0 || std::strcmp(v, "portrait") == 0)
-        o.orientation = 1;
-    else if (std::strcmp(v, "LANDSCAPE") == 0 || std::strcmp(v, "landscape") == 0)
-        o.orientation = 2;
-    else
-        ULog::write("command line: orientation", ULog::Error);
+    for (const Word& w : words) {
+        if (std::strcmp(v, w.upper) == 0 || std::strcmp(v, w.lower) == 0) {
+            field = w.value;
+            return nullptr;
+        }
+    }
+    ULog::write(error, ULog::Error);
     return nullptr;
 }
 
-const char* papersize(PrintArgs& o, const char* v)
-{
-    if (std::strcmp(v, "A3") == 0 || std::strcmp(v, "a3") == 0)
-        o.papersize = 8;
-    else if (std::strcmp(v, "A4") == 0 || std::strcmp(v, "a4") == 0)
-        o.papersize = 9;
-    else if (std::strcmp(v, "A5") == 0 || std::strcmp(v, "a5") == 0)
-        o.papersize = 11;
-    else
-        ULog::write("command line: papersize", ULog::Error);
-    return nullptr;
-}
+const Word kOrientations[] = { { "PORTRAIT", "portrait", 1 }, { "LANDSCAPE", "landscape", 2 } };
+const Word kPapers[] = { { "A3", "a3", 8 }, { "A4", "a4", 9 }, { "A5", "a5", 11 } };
 
 typedef PrintArgs A;
 const int kText = PrintArgs::kTextSize;
@@ -308,8 +308,10 @@ const Option kOptions[] = {
         [](A& o, const char* v) { return text(o.docname, kText, v, "command line: docname"); } },
     { "fontface", "command line: fontface",
         [](A& o, const char* v) { return text(o.fontface, PrintArgs::kFaceSize, v, "command line: fontface"); } },
-    { "orientation", "command line: orientation", orientation },
-    { "papersize", "command line: papersize", papersize },
+    { "orientation", "command line: orientation",
+        [](A& o, const char* v) { return choose(o.orientation, v, kOrientations, "command line: orientation"); } },
+    { "papersize", "command line: papersize",
+        [](A& o, const char* v) { return choose(o.papersize, v, kPapers, "command line: papersize"); } },
     { "left", "command line: left", [](A& o, const char* v) { return store(o.left, readInteger(v)); } },
     { "right", "command line: right", [](A& o, const char* v) { return store(o.right, readInteger(v)); } },
     { "top", "command line: top", [](A& o, const char* v) { return store(o.top, readInteger(v)); } },

@@ -6,31 +6,12 @@
 #include <string>
 #include <vector>
 
-namespace {
-
 using Lines = std::vector<std::string>;
-
-// Every line the reader reports for these bytes, read with a buffer of size bytes.
-Lines readAll(const std::string& bytes, int size = LineReader::kLineSize)
-{
-    std::FILE* f = std::tmpfile();
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::rewind(f);
-    LineReader reader(f);
-    Lines out;
-    std::vector<char> line(static_cast<size_t>(size));
-    int length = -1;
-    while (reader.readLine(line.data(), size, length) && out.size() <= bytes.size())
-        out.push_back(std::string(line.data(), static_cast<size_t>(length)));
-    std::fclose(f);
-    return out;
-}
-
-} // namespace
 
 TEST(LineReader, LineEnds)
 {
     const std::string y999(999, 'y');
+    // The bytes, the lines read with a buffer of kLineSize bytes (or of 4 and 1).
     const std::vector<std::pair<std::string, Lines>> cases = {
         // Every convention, mixed in one document; a pair is only ever one line end.
         { "a\r\nb\nc\rd\n\re", { "a", "b", "c", "d", "e" } },
@@ -50,12 +31,20 @@ TEST(LineReader, LineEnds)
         { std::string(2500, 'x'), { std::string(999, 'x'), std::string(999, 'x'), std::string(502, 'x') } },
         { y999 + "\r\nz", { y999, "z" } }, { y999 + "\n\nz", { y999, "", "z" } },
         { std::string(998, 'f') + "\fg", { std::string(998, 'f') + "\f", "g" } },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.second, readAll(c.first)) << ::testing::PrintToString(c.first);
-    // A smaller buffer limits a line to its room.
-    EXPECT_EQ((Lines { "abc", "de" }), readAll("abcde", 4));
-    EXPECT_EQ(Lines {}, readAll("abc", 1));
+        { "abcde", { "abc", "de" } }, { "abc", {} } };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const int size = i + 2 == cases.size() ? 4 : i + 1 == cases.size() ? 1 : LineReader::kLineSize;
+        std::FILE* f = std::tmpfile();
+        std::fwrite(cases[i].first.data(), 1, cases[i].first.size(), f);
+        std::rewind(f);
+        LineReader reader(f);
+        Lines lines;
+        std::vector<char> line(static_cast<size_t>(size));
+        for (int length = 0; reader.readLine(line.data(), size, length) && lines.size() <= cases[i].first.size();)
+            lines.push_back(std::string(line.data(), static_cast<size_t>(length)));
+        EXPECT_EQ(cases[i].second, lines) << ::testing::PrintToString(cases[i].first);
+        std::fclose(f);
+    }
 }
 
 TEST(LineReader, RewindDropsWhatIsBuffered)
@@ -69,8 +58,7 @@ TEST(LineReader, RewindDropsWhatIsBuffered)
     int length = 0;
     for (int i = 0; i < 1234; ++i)
         ASSERT_TRUE(reader.readLine(line, sizeof line, length));
-    ASSERT_TRUE(reader.rewind());
-    ASSERT_TRUE(reader.readLine(line, sizeof line, length));
+    ASSERT_TRUE(reader.rewind() && reader.readLine(line, sizeof line, length));
     EXPECT_STREQ("line 0", line);
     std::fclose(f);
 }

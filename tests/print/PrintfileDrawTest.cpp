@@ -33,17 +33,16 @@ protected:
     std::set<Ints> pixels() const
     {
         std::set<Ints> out;
-        const std::vector<RecordingDevice::Call>& all = device->calls();
-        for (size_t i = 0; i + 1 < all.size(); ++i)
-            if (all[i].op == RecordingDevice::MoveTo && all[i + 1].op == RecordingDevice::LineTo)
-                for (int x = std::min(all[i].x, all[i + 1].x); x <= std::max(all[i].x, all[i + 1].x); ++x)
-                    for (int y = std::min(all[i].y, all[i + 1].y); y <= std::max(all[i].y, all[i + 1].y); ++y)
-                        out.insert({ x, y, all[i].page });
+        const std::vector<RecordingDevice::Call>& c = device->calls();
+        for (size_t i = 0; i + 1 < c.size(); ++i)
+            if (c[i].op == RecordingDevice::MoveTo && c[i + 1].op == RecordingDevice::LineTo)
+                for (int x = std::min(c[i].x, c[i + 1].x); x <= std::max(c[i].x, c[i + 1].x); ++x)
+                    for (int y = std::min(c[i].y, c[i + 1].y); y <= std::max(c[i].y, c[i + 1].y); ++y)
+                        out.insert({ x, y, c[i].page });
         return out;
     }
 
-    // Whether the strokes cover the rectangle from (x1, y1) to (x2, y2) on page 1, all of
-    // it (or, with none, nothing of it).
+    // Whether strokes cover all of the rectangle (x1, y1)-(x2, y2) of a page, or none of it.
     bool covers(int x1, int y1, int x2, int y2, bool all = true, int page = 1) const
     {
         const std::set<Ints> p = pixels();
