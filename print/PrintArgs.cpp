@@ -17,7 +17,6 @@ PrintArgs args;
 namespace {
 
 const char* const kArrayError = "retrive_argcargv(): memory error (command line)";
-const char* const kTokenError = "retrive_argcargv(): memory error argv[n] (command line)";
 const char* const kNestedTooDeep = "command line: cmdfile: command files nested more than 10 deep";
 const char* const kTooManyPages = "command line: p: more than 10000 page numbers, the rest is ignored";
 
@@ -144,8 +143,8 @@ std::int32_t readTenths(const char* s) { return readScaled(s, 1); }
 } // namespace
 
 // The print program splits its command line by the same rules as every other program of
-// the system (UCmdLine), so what the server checks is what this program reads. Only the
-// messages are its own.
+// the system (UCmdLine), so what the server checks is what this program reads. When memory
+// runs out, UCmdLine says which allocation failed and this program adds its own line.
 int retrive_argcargv(const char* text, int& argc, char**& argv)
 {
     if (!UCmdLine::getArgcArgv(UString(text != nullptr ? text : ""), argc, argv))
