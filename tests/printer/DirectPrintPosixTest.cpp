@@ -45,10 +45,9 @@ TEST_F(PrinterTest, DirectPrintOnEveryAnswerOfTheSpooler)
             continue;
         }
         ASSERT_EQ(1u, printer.rawDocuments.size());
-        EXPECT_EQ(c.data, printer.rawDocuments[0].data);
-        EXPECT_EQ(c.writes, printer.rawDocuments[0].writes);
-        EXPECT_EQ("Raport", printer.rawDocuments[0].name);
-        EXPECT_TRUE(printer.rawDocuments[0].ended);
+        const FakeSpooler::RawDocument& d = printer.rawDocuments[0];
+        EXPECT_EQ(c.data + " " + std::to_string(c.writes) + " Raport ended", d.data + " " + std::to_string(d.writes)
+            + " " + d.name + (d.ended ? " ended" : " open"));
     }
     FakeSpooler::clear();
 }

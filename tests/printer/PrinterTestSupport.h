@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,7 @@ protected:
         ULog::setStyle(ULog::ServerStyle);
         ULog::setStream(UString("test.log"), 0);
     }
-    void TearDown() override
-    {
-        ULog::reset();
-        mDir.reset();
-    }
+    void TearDown() override { ULog::reset(); }
 
     static std::string readFile(const std::string& name) { return testsupport::readFile(name); }
 
@@ -36,13 +33,9 @@ protected:
     static Log logLines()
     {
         Log lines;
-        const std::string all = readFile("test.log");
-        for (size_t start = 0, end; start < all.size(); start = end + 2) {
-            end = all.find("\r\n", start);
-            lines.push_back(all.substr(start, (end == std::string::npos ? all.size() : end) - start));
-            if (end == std::string::npos)
-                break;
-        }
+        std::istringstream in(readFile("test.log"));
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line.substr(0, line.size() - 1));
         return lines;
     }
 
