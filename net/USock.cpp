@@ -143,6 +143,26 @@ bool USock::close()
     return true;
 }
 
+bool USock::closeAfterSending(double seconds)
+{
+    USockSys::shutdownSend(sock);
+    if (USockSys::setNonBlocking(sock, true)) {
+        UStopWatch watch;
+        watch.start();
+        char sink[4096];
+        bool broken = false;
+        for (;;) {
+            const double left = seconds - watch.stopAndSeconds();
+            if (left <= 0)
+                break;
+            USockSys::waitReady(sock, false, wholeMs(left * 1000.0) + 1);
+            if (USockSys::transfer(sock, false, sink, sizeof sink, broken) <= 0 && broken)
+                break;
+        }
+    }
+    return close();
+}
+
 bool USock::setNonBlocking()
 {
     if (!USockSys::setNonBlocking(sock, true))

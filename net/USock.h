@@ -52,6 +52,12 @@ public:
     // Takes over handle, recording the address and port it is bound to.
     bool attach(Handle handle);
     bool close();
+    // Closes so that what was sent arrives. A plain close while bytes of the peer lie
+    // unread makes the system reset the connection and drop what is still queued for the
+    // peer: a client refused while it still sends its document would lose the abort that
+    // says why. So the sending side ends first, and the peer's bytes are read and dropped
+    // until it closes too or seconds have passed.
+    bool closeAfterSending(double seconds);
     bool setNonBlocking();
     bool setBlocking();
     bool getPeerAddress(UString& name, UString& peerAddress);

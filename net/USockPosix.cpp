@@ -51,6 +51,8 @@ USockSys::Handle USockSys::createTcp()
 
 bool USockSys::closeHandle(Handle h) { return ::close(fd(h)) != -1; }
 
+void USockSys::shutdownSend(Handle h) { ::shutdown(fd(h), SHUT_WR); }
+
 bool USockSys::setNonBlocking(Handle h, bool on)
 {
     const int flags = ::fcntl(fd(h), F_GETFL, 0);

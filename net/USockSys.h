@@ -26,6 +26,8 @@ void cleanup();
 // A TCP socket that programs this process starts do not inherit; invalid on failure.
 Handle createTcp();
 bool closeHandle(Handle h);
+// Ends the sending direction: the peer reads the end of the stream after what was sent.
+void shutdownSend(Handle h);
 bool setNonBlocking(Handle h, bool on);
 
 // inet_addr's reading of a dotted text; then the name service's first IPv4 address.

@@ -65,6 +65,8 @@ USockSys::Handle USockSys::createTcp() { return notInherited(::socket(AF_INET, S
 
 bool USockSys::closeHandle(Handle h) { return ::closesocket(sk(h)) != SOCKET_ERROR; }
 
+void USockSys::shutdownSend(Handle h) { ::shutdown(sk(h), SD_SEND); }
+
 bool USockSys::setNonBlocking(Handle h, bool on)
 {
     u_long mode = on ? 1 : 0;

@@ -24,6 +24,9 @@ void logError(const char* msg) { ULog::write(msg, ULog::Error); }
 
 const char* const kNetworkError = "This may be a network layer error";
 
+// How long a refused client may go on sending before the connection is closed regardless.
+const double kAbortDeliverySeconds = 2.0;
+
 } // namespace
 
 PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnection(connection), mStamp(stamp)
@@ -36,7 +39,12 @@ unsigned PExchange::run()
 {
     const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() && sendInventories() &&
                       writeCommandFile() && runPrintProgram() && (mOptions.view || sendResults());
-    mConnection.close();
+    // An exchange that ended early may leave the client's document unread behind the
+    // abort: the abort must still reach the client.
+    if (done)
+        mConnection.close();
+    else
+        mConnection.closeAfterSending(kAbortDeliverySeconds);
     return done ? 1 : 0;
 }
 
