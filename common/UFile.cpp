@@ -1,8 +1,13 @@
 #include "common/UFile.h"
 
-UFile::UFile(const char* path, const char* mode) : mFile(std::fopen(path, mode)) {}
-
 UFile::~UFile() { close(); }
+
+bool UFile::open(const char* path, const char* mode)
+{
+    close();
+    mFile = path != nullptr ? std::fopen(path, mode) : nullptr;
+    return mFile != nullptr;
+}
 
 bool UFile::close()
 {

@@ -6,11 +6,14 @@
 // closed. close() is for writers that must know whether the last bytes reached the disk.
 class UFile {
 public:
-    UFile(const char* path, const char* mode);
+    UFile() = default;
+    UFile(const char* path, const char* mode) { open(path, mode); }
     ~UFile();
     UFile(const UFile&) = delete;
     UFile& operator=(const UFile&) = delete;
 
+    // Closes what was open and opens path; false when it cannot be opened.
+    bool open(const char* path, const char* mode);
     // Null when the file could not be opened.
     std::FILE* get() const { return mFile; }
     bool isOpen() const { return mFile != nullptr; }
@@ -18,5 +21,5 @@ public:
     bool close();
 
 private:
-    std::FILE* mFile;
+    std::FILE* mFile = nullptr;
 };

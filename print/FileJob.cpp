@@ -6,7 +6,7 @@
 #include "common/UString.h"
 #include "print/PrintArgs.h"
 #include "printer/DirectPrint.h"
-#include "printer/OwnedFile.h"
+#include "common/UFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -126,7 +126,7 @@ bool FileJob::printDirect()
         ULog::write("draxomeDirect(): cannot open filename; filename is EMPTY", ULog::Error);
         return false;
     }
-    OwnedFile file(mArgs.filename, "rb");
+    UFile file(mArgs.filename, "rb");
     std::FILE* f = file.get();
     if (f == nullptr) {
         ULog::write("draxomeDirect(): cannot open file", ULog::Error);

@@ -3,7 +3,7 @@
 #include "common/UCmdLine.h"
 #include "common/ULog.h"
 #include "common/UString.h"
-#include "printer/OwnedFile.h"
+#include "common/UFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -257,7 +257,7 @@ const char* nonZero(std::int32_t& field, std::int32_t value, const char* error)
 
 void writeVersionFile()
 {
-    OwnedFile file(PrintArgs::kVersionFile, "wb");
+    UFile file(PrintArgs::kVersionFile, "wb");
     if (!file.isOpen()) {
         ULog::write("Could not open version.txt", ULog::Error);
         return;
@@ -410,7 +410,7 @@ int PrintArgs::readCmdfile(int depth)
 {
     char text[kCmdfileLimit + 1];
     {
-        OwnedFile file(cmdfile, "rb");
+        UFile file(cmdfile, "rb");
         if (!file.isOpen())
             return -1;
         const size_t n = std::fread(text, 1, kCmdfileLimit, file.get());

@@ -5,7 +5,7 @@
 #include "print/PageGeometry.h"
 #include "print/Pagination.h"
 #include "print/PrintArgs.h"
-#include "printer/OwnedFile.h"
+#include "common/UFile.h"
 
 #include <memory>
 
@@ -73,7 +73,7 @@ private:
     bool drawPage(int k, int pageNumber);
 
     const PrintArgs& mArgs;
-    OwnedFile mFile;
+    UFile mFile;
     LineReader mReader;
     // The device drawn on, and the one this job made itself (null for an attached one).
     PrintDevice* mDevice = nullptr;

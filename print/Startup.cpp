@@ -6,7 +6,7 @@
 #include "print/PrintArgs.h"
 #include "print/Printfile.h"
 #include "printer/FontList.h"
-#include "printer/OwnedFile.h"
+#include "common/UFile.h"
 #include "printer/PrinterList.h"
 #include "printer/PrinterSetup.h"
 #include "printer/WinVersion.h"
@@ -32,14 +32,14 @@ void copyField(char* field, const char* text)
 // opened nor created.
 bool limitLogFile(const char* path, std::int32_t limit)
 {
-    OwnedFile log(path, "r+b");
+    UFile log(path, "r+b");
     if (!log.isOpen())
-        return OwnedFile(path, "wb").isOpen();
+        return UFile(path, "wb").isOpen();
     std::fseek(log.get(), 0, SEEK_END);
     const long size = std::ftell(log.get());
     log.close();
     if (size > static_cast<long>(limit))
-        return OwnedFile(path, "wb").isOpen();
+        return UFile(path, "wb").isOpen();
     return true;
 }
 

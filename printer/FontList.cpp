@@ -2,7 +2,7 @@
 
 #include "common/ULog.h"
 #include "printer/PrinterOs.h"
-#include "printer/OwnedFile.h"
+#include "common/UFile.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ int fontlist_proc(const char* face, int pitchAndFamily, unsigned fontType, void*
     if (face == nullptr || !listedfont(pitchAndFamily, fontType))
         return 1;
     FontListRun* run = static_cast<FontListRun*>(user);
-    OwnedFile list(kFontList, "r+b");
+    UFile list(kFontList, "r+b");
     if (!list.isOpen())
         list.open(kFontList, "wb");
     bool ok = list.isOpen();
@@ -47,7 +47,7 @@ int fontlist_proc(const char* face, int pitchAndFamily, unsigned fontType, void*
 bool fontlist()
 {
     // Every face is appended by a separate open, so the file is closed before they come.
-    if (!OwnedFile(kFontList, "wb").isOpen())
+    if (!UFile(kFontList, "wb").isOpen())
         return false;
     FontListRun run;
     if (!PrinterOs::enumScreenFonts(fontlist_proc, &run)) {

@@ -2,7 +2,7 @@
 
 #include "common/ULog.h"
 #include "printer/PrinterOs.h"
-#include "printer/OwnedFile.h"
+#include "common/UFile.h"
 
 #include <cstring>
 #include <new>
@@ -154,7 +154,7 @@ bool writeprinternames(std::FILE* f, const UVector<printerinfo*>& printers, int 
 
 bool printlist()
 {
-    OwnedFile list("./prntlist.txt", "wb");
+    UFile list("./prntlist.txt", "wb");
     if (!list.isOpen()) {
         ULog::write("printlist(...): if( prnlst==NULL )", ULog::Error);
         return false;

@@ -5,7 +5,7 @@
 #include "printer/PrintDevice.h"
 #include "printer/PrinterList.h"
 #include "printer/PrinterOs.h"
-#include "printer/OwnedFile.h"
+#include "common/UFile.h"
 
 #include <cstdlib>
 
@@ -188,7 +188,7 @@ bool writeresolutions(std::FILE* f, const std::int32_t* list, int count)
 
 bool reslist(const char* printername)
 {
-    OwnedFile file("./reslist.txt", "wb");
+    UFile file("./reslist.txt", "wb");
     if (!file.isOpen())
         return false;
     std::int32_t* list = nullptr;
