@@ -12,6 +12,7 @@ const char* const ULog::kTooLong =
     "Error in ULog::write(const char *const msg, const int type, const int stream): msg too long";
 const char* const ULog::kAlertTooLong = "Error in ULog::alert(const char *const msg): msg too long";
 const char* const ULog::kCaption = "Allert";
+const char* const ULog::kCutMarker = "...";
 
 namespace {
 
@@ -176,10 +177,17 @@ bool ULog::setStream(const UString& name, int stream)
     return true;
 }
 
-UString ULog::streamName()
+UString ULog::untrusted(const char* text, int most)
 {
-    ULockGuard guard(state().lock);
-    return state().streamName;
+    UString out;
+    int i = 0;
+    for (; text[i] != '\0' && i < most; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        out += c < 32 || c >= 127 ? '?' : static_cast<char>(c);
+    }
+    if (text[i] != '\0')
+        out += kCutMarker;
+    return out;
 }
 
 void ULog::reset()

@@ -1,5 +1,6 @@
 #include "server/PExchange.h"
 
+#include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
 #include "common/ULog.h"
@@ -34,8 +35,9 @@ PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnec
 
 unsigned PExchange::run()
 {
-    const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() && sendInventories() &&
-                      writeCommandFile() && runPrintProgram() && (mOptions.view || sendResults());
+    const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() &&
+                      sendReplies(0, JobProtocol::kRepliesBeforeJob) && writeCommandFile() && runPrintProgram() &&
+                      (mOptions.view || sendReplies(JobProtocol::kRepliesBeforeJob, 6));
     mConnection.close();
     return done ? 1 : 0;
 }
@@ -96,7 +98,7 @@ bool PExchange::checkJob()
     if (PClientPolicy::trustClients())
         return true;
     PJobGuard guard(PClientPolicy::allowRun(), PJobGuard::listDirectory, PJobGuard::readPrinterList);
-    if (guard.check(mCommandLine.text, mOptions, true))
+    if (guard.check(mCommandLine.text, mOptions))
         return true;
     // One line says it all; the abort tells the client what was refused and how the
     // administrator can allow it.
@@ -150,25 +152,67 @@ bool PExchange::sendFile(USockMFile& message, const char* logLine, const char* e
     return false;
 }
 
-bool PExchange::sendInventories()
+bool PExchange::sendReplies(int from, int to)
 {
-    if (mOptions.printList) {
-        USockMFilePrintList m("prntlist.txt", "prntlist.txt");
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgPrintList: could not send",
-                      "Could not send printlist.txt to printer client", "Check if printlist.txt exists on server"))
+    for (int n = from; n < to; ++n) {
+        if (!sendReply(JobProtocol::kReplyOrder[n]))
             return false;
     }
-    if (mOptions.fontList) {
-        USockMFileFontList m("fontlist.txt", "fontlist.txt");
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgFontList: could not send",
-                      "Could not send fontlist.txt to printer client", "Check if fontlist.txt exists on server"))
-            return false;
+    return true;
+}
+
+bool PExchange::sendReply(JobProtocol::Reply reply)
+{
+    switch (reply) {
+    case JobProtocol::PrintListReply: {
+        if (!mOptions.printList)
+            return true;
+        USockMFilePrintList m(JobProtocol::kPrinterList, JobProtocol::kPrinterList);
+        return sendFile(m, "PPrinterServer::dispatch(): msgPrintList: could not send",
+                        "Could not send printlist.txt to printer client", "Check if printlist.txt exists on server");
     }
-    if (mOptions.ver) {
-        USockMFileVersion m("version.txt", "version.txt");
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgVersion: could not send",
-                      "Could not send version.txt to printer client", "Check if version.txt exists on server"))
+    case JobProtocol::FontListReply: {
+        if (!mOptions.fontList)
+            return true;
+        USockMFileFontList m(JobProtocol::kFontList, JobProtocol::kFontList);
+        return sendFile(m, "PPrinterServer::dispatch(): msgFontList: could not send",
+                        "Could not send fontlist.txt to printer client", "Check if fontlist.txt exists on server");
+    }
+    case JobProtocol::VersionReply: {
+        if (!mOptions.ver)
+            return true;
+        USockMFileVersion m(JobProtocol::kVersionFile, JobProtocol::kVersionFile);
+        return sendFile(m, "PPrinterServer::dispatch(): msgVersion: could not send",
+                        "Could not send version.txt to printer client", "Check if version.txt exists on server");
+    }
+    case JobProtocol::ResponseReply: {
+        if (!mOptions.response)
+            return true;
+        USockMFileResponse m(mOptions.responseFile, mOptions.responseFile);
+        if (!sendFile(m, "PPrinterServer::dispatch(): msgResponse: could not send",
+                      "Could not send the -run response file back to client. This usually means the response "
+                      "file was not created by the process.",
+                      "Check the -run parameter."))
             return false;
+        UDirListing::removeFile(mOptions.responseFile.str());
+        return true;
+    }
+    case JobProtocol::ResListReply: {
+        if (!mOptions.resList)
+            return true;
+        USockMFileResList m(JobProtocol::kResList, JobProtocol::kResList);
+        return sendFile(m, "PPrinterServer::dispatch(): msgResList: could not send",
+                        "Could not send reslist.txt to printer client", "Check if reslist.txt exists on server");
+    }
+    case JobProtocol::LogReply: {
+        if (!mOptions.logEnabled)
+            return true;
+        USockMFileLog m(mOptions.logFile, mOptions.logFile);
+        UString description("Log file was: ");
+        description += mOptions.logFile;
+        return sendFile(m, "PPrinterServer::dispatch(): msgLog: could not send",
+                        "Could not send log file to printer client", description);
+    }
     }
     return true;
 }
@@ -214,34 +258,6 @@ bool PExchange::runPrintProgram()
     }
     UCmdLine::releaseArgcArgv(argc, argv);
     return started;
-}
-
-bool PExchange::sendResults()
-{
-    if (mOptions.response) {
-        USockMFileResponse m(mOptions.responseFile, mOptions.responseFile);
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgResponse: could not send",
-                      "Could not send the -run response file back to client. This usually means the response "
-                      "file was not created by the process.",
-                      "Check the -run parameter."))
-            return false;
-        UDirListing::removeFile(mOptions.responseFile.str());
-    }
-    if (mOptions.resList) {
-        USockMFileResList m("reslist.txt", "reslist.txt");
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgResList: could not send",
-                      "Could not send reslist.txt to printer client", "Check if reslist.txt exists on server"))
-            return false;
-    }
-    if (mOptions.logEnabled) {
-        USockMFileLog m(mOptions.logFile, mOptions.logFile);
-        UString description("Log file was: ");
-        description += mOptions.logFile;
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgLog: could not send",
-                      "Could not send log file to printer client", description))
-            return false;
-    }
-    return true;
 }
 
 void PExchange::sendAbort(USockMAbort& abort)

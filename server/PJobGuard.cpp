@@ -1,7 +1,9 @@
 #include "server/PJobGuard.h"
 
+#include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
+#include "common/ULog.h"
 #include "server/KeltoCmdLine.h"
 
 #include <cstdio>
@@ -9,8 +11,6 @@
 #include <utility>
 
 namespace {
-
-const char* const kPrinterList = "prntlist.txt";
 
 const char* const kTrustHint = "The administrator can start draxomeServer with -trustclients to turn all job checks off.";
 
@@ -42,12 +42,6 @@ bool sameIgnoringCase(const char* a, const char* b, size_t n)
     return true;
 }
 
-bool equalIgnoringCase(const char* a, const char* b)
-{
-    const size_t n = std::strlen(a);
-    return n == std::strlen(b) && sameIgnoringCase(a, b, n);
-}
-
 bool endsIgnoringCase(const char* text, const char* tail)
 {
     const size_t n = std::strlen(text);
@@ -75,26 +69,27 @@ bool isDeviceName(const char* name)
            name[3] <= '9';
 }
 
-// A client's text as it may stand in a log line and an abort: no line breaks or other
-// control bytes that could forge lines of their own, and not beyond a reasonable length.
-UString shown(const char* value)
+// A client's text as it may stand in a log line and an abort, in quotes.
+UString shown(const std::string& value)
 {
-    const int kMost = 80;
     UString out("'");
-    int i = 0;
-    for (; value[i] != '\0' && i < kMost; ++i) {
-        const unsigned char c = static_cast<unsigned char>(value[i]);
-        out += c < 32 || c >= 127 ? '?' : static_cast<char>(c);
-    }
-    if (value[i] != '\0')
-        out += "...";
+    out += ULog::untrusted(value.c_str(), 80);
     out += "'";
     return out;
 }
 
-bool isRemotePrinter(const char* name)
+std::string lowered(const char* text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = lower(c);
+    return out;
+}
+
+bool isRemotePrinter(const std::string& value)
 {
     // Blanks would be dropped on the way to the spooler; both slashes make a network path.
+    const char* name = value.c_str();
     while (*name == ' ' || *name == '\t' || *name == '\r' || *name == '\n')
         ++name;
     auto slash = [](char c) { return c == '\\' || c == '/'; };
@@ -104,9 +99,11 @@ bool isRemotePrinter(const char* name)
 } // namespace
 
 PJobGuard::PJobGuard(const std::vector<UString>& allowRun, NameSource directory, NameSource printers)
-    : mAllowRun(allowRun), mDirectorySource(std::move(directory)), mPrinterSource(std::move(printers)),
-      mDirectoryRead(false), mDirectoryKnown(false), mPrintersRead(false)
+    : mDirectorySource(std::move(directory)), mPrinterSource(std::move(printers)), mDirectoryRead(false),
+      mDirectoryKnown(false), mPrintersRead(false)
 {
+    for (const UString& name : allowRun)
+        mAllowRun.insert(name.str());
 }
 
 const char* PJobGuard::plainNameFault(const char* name)
@@ -128,91 +125,85 @@ const char* PJobGuard::plainNameFault(const char* name)
     return nullptr;
 }
 
-bool PJobGuard::check(const UString& text, const KeltoCmdLine& job, bool jobParsed)
+bool PJobGuard::check(const UString& text, const KeltoCmdLine& job)
 {
     mError = "";
     mDescription = "";
     mDirectoryRead = false;
     mPrintersRead = false;
-    if (!jobParsed)
-        return refuse("Refused the command line: the server could not parse it",
-                      "Every server option that takes a value (-open, -response, -logfile, -listenaddr) needs one.");
-
-    int argc = 0;
-    char** argv = nullptr;
-    if (!UCmdLine::getArgcArgv(text, argc, argv))
-        return refuse("Refused the command line: the server could not split it", "This may be a memory shortage on the server.");
-    bool allowed = checkTokens(argc, argv, job);
-    UCmdLine::releaseArgcArgv(argc, argv);
+    const char* s = text.str();
+    const std::vector<UCmdLine::Span> spans = UCmdLine::spans(s, text.length());
+    std::vector<std::string> tokens;
+    tokens.reserve(spans.size());
+    for (const UCmdLine::Span& span : spans)
+        tokens.emplace_back(s + span.valueStart, static_cast<size_t>(span.length));
+    std::vector<bool> taken(tokens.size(), false);
+    for (int at : job.openArgs)
+        taken[static_cast<size_t>(at)] = true;
+    const bool allowed = checkTokens(tokens, taken);
     if (!allowed || text.length() <= kPrintProgramReads)
         return allowed;
 
-    // The print program's reading: the same tokens up to the cut, the last one shortened.
-    UString head(text);
-    head[kPrintProgramReads] = '\0';
-    if (!UCmdLine::getArgcArgv(UString(head.str()), argc, argv))
-        return refuse("Refused the command line: the server could not split it", "This may be a memory shortage on the server.");
-    allowed = checkTokens(argc, argv, job);
-    UCmdLine::releaseArgcArgv(argc, argv);
-    return allowed;
+    // The print program reads the same tokens up to the cut, the last one shortened: those
+    // that start at or before it, the one across it split again from its first byte.
+    size_t seen = 0;
+    while (seen < spans.size() && spans[seen].start <= kPrintProgramReads)
+        ++seen;
+    tokens.resize(seen);
+    const UCmdLine::Span last = UCmdLine::argumentAt(s, kPrintProgramReads, spans[seen - 1].start);
+    tokens.back().assign(s + last.valueStart, static_cast<size_t>(last.length));
+    return checkTokens(tokens, taken);
 }
 
-bool PJobGuard::checkTokens(int argc, char** argv, const KeltoCmdLine& job)
+bool PJobGuard::checkTokens(const std::vector<std::string>& tokens, const std::vector<bool>& taken)
 {
-    for (int i = 0; i < argc; ++i) {
-        const char* token = argv[i];
-        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (std::strcmp(token, "-cmdfile") == 0) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        const std::string* next = i + 1 < tokens.size() ? &tokens[i + 1] : nullptr;
+        if (token == "-cmdfile") {
             return refuse("Refused -cmdfile: a printer client may not have the print program read a command file",
                           kTrustHint);
-        } else if (std::strcmp(token, "-run") == 0) {
+        } else if (token == "-run") {
             if (!checkRun(next))
                 return false;
-        } else if (std::strcmp(token, "-copy") == 0 || std::strcmp(token, "-response") == 0) {
-            if (!checkNewFile(token, next))
+        } else if (token == "-copy" || token == "-response") {
+            if (!checkNewFile(token.c_str(), next))
                 return false;
-        } else if (std::strcmp(token, "-printername") == 0) {
-            if (next != nullptr && !checkPrinter(next))
+        } else if (token == "-printername") {
+            if (next != nullptr && !checkPrinter(*next))
                 return false;
-        } else if (std::strcmp(token, "-open") == 0) {
-            bool taken = false;
-            for (int at : job.openArgs)
-                taken = taken || at == i;
-            if (!taken) {
-                UString error("Refused -open as argument ");
-                error += UString(i + 1);
-                error += ": the server reads it as the value of another option, and the print program would open that "
-                         "file instead of the document sent";
-                return refuse(error, "Send -open followed by the name of the document as an option of its own. "
-                                     "The administrator can start draxomeServer with -trustclients to turn all job "
-                                     "checks off.");
-            }
+        } else if (token == "-open" && !taken[i]) {
+            UString error("Refused -open as argument ");
+            error += UString(static_cast<int>(i) + 1);
+            error += ": the server reads it as the value of another option, and the print program would open that "
+                     "file instead of the document sent";
+            return refuse(error, "Send -open followed by the name of the document as an option of its own. "
+                                 "The administrator can start draxomeServer with -trustclients to turn all job "
+                                 "checks off.");
         }
     }
     return true;
 }
 
-bool PJobGuard::checkRun(const char* value)
+bool PJobGuard::checkRun(const std::string* value)
 {
     if (value == nullptr)
         return refuse("Refused -run without a program", kTrustHint);
-    for (const UString& name : mAllowRun) {
-        if (name == value)
-            return true;
-    }
+    if (mAllowRun.count(*value) != 0)
+        return true;
     UString error("Refused -run ");
-    error += shown(value);
+    error += shown(*value);
     error += ": this server allows no such program for printer clients";
     return refuse(error, "The administrator can allow it by starting draxomeServer with -allowrun and exactly this "
                          "value (once for every program), or with -trustclients to turn all job checks off.");
 }
 
-bool PJobGuard::checkNewFile(const char* option, const char* value)
+bool PJobGuard::checkNewFile(const char* option, const std::string* value)
 {
-    const char* fault = value == nullptr ? "no file name" : plainNameFault(value);
+    const char* fault = value == nullptr ? "no file name" : plainNameFault(value->c_str());
     if (fault == nullptr) {
         bool known = false;
-        if (directoryHas(value, known))
+        if (directoryHas(*value, known))
             fault = "a file of that name exists in the server's directory";
         else if (!known)
             fault = "the server's directory could not be listed";
@@ -223,7 +214,7 @@ bool PJobGuard::checkNewFile(const char* option, const char* value)
     error += option;
     if (value != nullptr) {
         error += " ";
-        error += shown(value);
+        error += shown(*value);
     }
     error += ": ";
     error += fault;
@@ -232,20 +223,21 @@ bool PJobGuard::checkNewFile(const char* option, const char* value)
                          "all job checks off.");
 }
 
-bool PJobGuard::checkPrinter(const char* value)
+bool PJobGuard::checkPrinter(const std::string& value)
 {
     if (!isRemotePrinter(value))
         return true;
     if (!mPrintersRead) {
         mPrintersRead = true;
         mPrinters.clear();
-        if (!mPrinterSource || !mPrinterSource(mPrinters))
-            mPrinters.clear();
+        std::vector<UString> lines;
+        if (mPrinterSource && mPrinterSource(lines)) {
+            for (const UString& line : lines)
+                mPrinters.insert(line.str());
+        }
     }
-    for (const UString& line : mPrinters) {
-        if (line == value)
-            return true;
-    }
+    if (mPrinters.count(value) != 0)
+        return true;
     UString error("Refused -printername ");
     error += shown(value);
     error += ": a printer of another machine that is not installed on this server";
@@ -254,21 +246,18 @@ bool PJobGuard::checkPrinter(const char* value)
                          "-trustclients to turn all job checks off.");
 }
 
-bool PJobGuard::directoryHas(const char* name, bool& known)
+bool PJobGuard::directoryHas(const std::string& name, bool& known)
 {
     if (!mDirectoryRead) {
         mDirectoryRead = true;
         mDirectory.clear();
-        mDirectoryKnown = mDirectorySource && mDirectorySource(mDirectory);
+        std::vector<UString> names;
+        mDirectoryKnown = mDirectorySource && mDirectorySource(names);
+        for (const UString& entry : names)
+            mDirectory.insert(lowered(entry.str()));
     }
     known = mDirectoryKnown;
-    if (!known)
-        return false;
-    for (const UString& entry : mDirectory) {
-        if (equalIgnoringCase(entry.str(), name))
-            return true;
-    }
-    return false;
+    return known && mDirectory.count(lowered(name.c_str())) != 0;
 }
 
 bool PJobGuard::refuse(const UString& error, const char* description)
@@ -292,7 +281,7 @@ bool PJobGuard::listDirectory(std::vector<UString>& names)
 
 bool PJobGuard::readPrinterList(std::vector<UString>& lines)
 {
-    std::FILE* f = std::fopen(kPrinterList, "rb");
+    std::FILE* f = std::fopen(JobProtocol::kPrinterList, "rb");
     if (f == nullptr)
         return false;
     UString line;

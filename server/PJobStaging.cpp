@@ -1,5 +1,6 @@
 #include "server/PJobStaging.h"
 
+#include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
 #include "common/UStopWatch.h"
@@ -26,9 +27,10 @@ void trimFraction(char* text)
     *end = '\0';
 }
 
-UString nameWith(const char* head, const UString& stamp, const char* tail)
+UString nameWith(const char* prefix, const UString& stamp, const char* tail)
 {
-    UString name(head);
+    UString name(prefix);
+    name += ".";
     name += stamp;
     name += tail;
     return name;
@@ -87,9 +89,12 @@ UString PJobStaging::unusedStamp(const UString& stamp)
     }
 }
 
-UString PJobStaging::commandFileName(const UString& stamp) { return nameWith("tmpCmdfile.", stamp, ".ini"); }
-UString PJobStaging::jobFileName(const UString& stamp) { return nameWith("tmpFilename.", stamp, ".txt"); }
-UString PJobStaging::jobLogName(const UString& stamp) { return nameWith("tmpLog.", stamp, ".txt"); }
+UString PJobStaging::commandFileName(const UString& stamp)
+{
+    return nameWith(JobProtocol::kCommandFilePrefix, stamp, ".ini");
+}
+UString PJobStaging::jobFileName(const UString& stamp) { return nameWith(JobProtocol::kJobFilePrefix, stamp, ".txt"); }
+UString PJobStaging::jobLogName(const UString& stamp) { return nameWith(JobProtocol::kJobLogPrefix, stamp, ".txt"); }
 
 bool PJobStaging::prepareJobOptions(const UString& text, KeltoCmdLine& options, const UString& stamp)
 {

@@ -1,5 +1,6 @@
 #include "server/PServerStartup.h"
 
+#include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDateTime.h"
 #include "common/UIOFileRemover.h"
@@ -47,10 +48,13 @@ void logStart()
 
 void PServerStartup::removeTemporaryFiles()
 {
-    static const char* const patterns[] = {"tmpCmdfile*", "tmpFilename*", "tmpLog*"};
+    static const char* const prefixes[] = {JobProtocol::kCommandFilePrefix, JobProtocol::kJobFilePrefix,
+                                           JobProtocol::kJobLogPrefix};
     UIOFileRemover remover;
     remover.setRecursive(false);
-    for (const char* pattern : patterns) {
+    for (const char* prefix : prefixes) {
+        UString pattern(prefix);
+        pattern += "*";
         remover.setFileFilter(pattern);
         remover.start(".\\");
     }

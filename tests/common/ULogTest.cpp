@@ -128,9 +128,9 @@ TEST_F(ULogTest, SecondNonZeroStreamIsRefusedForGood)
     const std::string other = name + ".other";
     EXPECT_TRUE(ULog::setStream(UString(name.c_str()), 1));
     EXPECT_FALSE(ULog::setStream(UString(other.c_str()), 1));
-    EXPECT_STREQ(name.c_str(), ULog::streamName().str());
     EXPECT_FALSE(ULog::setStream(UString(other.c_str()), 0));
-    EXPECT_STREQ(name.c_str(), ULog::streamName().str());
+    ULog::write("kept", ULog::Info);
+    EXPECT_EQ("Info: kept\r\n", readFile(name));
     // Stream 0 alone never moves the counter.
     ULog::reset();
     for (int i = 0; i < 5; ++i)

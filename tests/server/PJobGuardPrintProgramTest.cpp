@@ -179,7 +179,7 @@ TEST(PJobGuardPrintProgramTest, WhatPassesStaysWithinTheRules)
                 lines.push_back(UString(p.c_str()));
             return true;
         });
-        if (!guard.check(text, job, parsed)) {
+        if (!parsed || !guard.check(text, job)) {
             ++refused;
             continue;
         }

@@ -61,7 +61,9 @@ Verdict judge(Site& site, const std::string& line)
         parsed = job.parse(argc, argv);
     UCmdLine::releaseArgcArgv(argc, argv);
     PJobGuard guard = site.guard();
-    const bool allowed = guard.check(UString(line.c_str()), job, parsed);
+    if (!parsed)
+        return {false, "could not parse", "x"};
+    const bool allowed = guard.check(UString(line.c_str()), job);
     return {allowed, guard.error().str(), guard.description().str()};
 }
 
