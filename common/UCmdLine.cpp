@@ -48,12 +48,27 @@ UCmdLine::Span UCmdLine::argumentAt(const char* text, int length, int start)
 
 std::vector<UCmdLine::Span> UCmdLine::spans(const char* text, int length)
 {
-    std::vector<Span> all;
-    for (int start = 0;; start = all.back().end + 1) {
-        all.push_back(argumentAt(text, length, start));
-        if (all.back().end >= length)
-            return all;
+    std::vector<Span> all(static_cast<size_t>(count(text, length)));
+    Span* span = all.data();
+    for (int start = 0, n = static_cast<int>(all.size()); n > 0; --n, start = span->end + 1, ++span)
+        *span = argumentAt(text, length, start);
+    return all;
+}
+
+std::vector<char*> UCmdLine::splitInto(const UString& text, std::string& buffer)
+{
+    buffer.assign(text.str(), static_cast<size_t>(text.length()));
+    const std::vector<Span> all = spans(buffer.c_str(), text.length());
+    std::vector<char*> argv;
+    argv.reserve(all.size() + 1);
+    // A value ends at or before the blank after its argument, so no NUL falls into the
+    // value of another.
+    for (const Span& span : all) {
+        buffer[static_cast<size_t>(span.valueStart + span.length)] = '\0';
+        argv.push_back(&buffer[static_cast<size_t>(span.valueStart)]);
     }
+    argv.push_back(nullptr);
+    return argv;
 }
 
 bool UCmdLine::getArgcArgv(UString text, int& argc, char**& argv)

@@ -36,6 +36,11 @@ public:
     // Every argument of the first length bytes of text, in order.
     static std::vector<Span> spans(const char* text, int length);
 
+    // The arguments of text as C strings within buffer, which becomes a copy of text with
+    // a NUL after each argument's value: argv for a parser, with a null entry after the
+    // arguments, without an allocation per argument. Valid while buffer is unchanged.
+    static std::vector<char*> splitInto(const UString& text, std::string& buffer);
+
     // On success argv holds argc separately allocated texts and a null entry after them;
     // the caller releases it with releaseArgcArgv. On failure nothing is left allocated,
     // and one Error line says so.

@@ -33,6 +33,14 @@ bool readSeconds(const char* text, double& seconds)
     return true;
 }
 
+bool missingValue(const char* word)
+{
+    UString line("Error in KeltoCmdLine::parse(): -");
+    line += word;
+    ULog::write(line, ULog::Error);
+    return false;
+}
+
 } // namespace
 
 KeltoCmdLine::KeltoCmdLine()
@@ -51,14 +59,10 @@ bool KeltoCmdLine::parse(int& argc, char**& argv)
         const JobProtocol::OptionWord* found = JobProtocol::findOption(argv[i]);
         if (found == nullptr)
             continue;
-        UString missing("Error in KeltoCmdLine::parse(): -");
-        missing += found->word;
         const char* value = nullptr;
         if (found->takesValue) {
-            if (i + 1 >= argc || argv[i + 1] == nullptr) {
-                ULog::write(missing, ULog::Error);
-                return false;
-            }
+            if (i + 1 >= argc || argv[i + 1] == nullptr)
+                return missingValue(found->word);
             value = argv[++i];
         }
         switch (found->option) {
@@ -82,10 +86,8 @@ bool KeltoCmdLine::parse(int& argc, char**& argv)
         case JobProtocol::TrustClients: trustClients = true; break;
         case JobProtocol::ClientTimeout:
             // A limit that is no number would leave the server without one.
-            if (!readSeconds(value, clientTimeout)) {
-                ULog::write(missing, ULog::Error);
-                return false;
-            }
+            if (!readSeconds(value, clientTimeout))
+                return missingValue(found->word);
             break;
         }
     }

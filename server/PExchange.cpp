@@ -86,7 +86,7 @@ bool PExchange::stage()
         return true;
     // Half-parsed options would run the print program on something the client did not
     // ask for, and a client whose -open went unnoticed would send a document nobody reads.
-    // The splitter or the parser has logged what was wrong with the text.
+    // The parser has logged what was wrong with the text.
     logError("PPrinterServer::dispatch(): msgCmdLine: could not parse");
     sendAbort("Could not parse command line sent by printer client",
               "An option that takes a value (-open, -response, -logfile, -listenaddr) came without one");
@@ -235,20 +235,16 @@ bool PExchange::writeCommandFile()
 
 bool PExchange::runPrintProgram()
 {
-    int argc = 0;
-    char** argv = nullptr;
-    if (!UCmdLine::getArgcArgv(PJobStaging::launchLine(PJobStaging::commandFileName(mStamp), mOptions), argc, argv)) {
-        logError("PPrinterServer::dispatch(): could not generate argc and argv");
-        sendDefaultAbort();
-        return false;
-    }
+    std::string buffer;
+    const std::vector<char*> argv =
+        UCmdLine::splitInto(PJobStaging::launchLine(PJobStaging::commandFileName(mStamp), mOptions), buffer);
     bool started = false;
     const char* program = PPrintProgram::findPrintProgram();
     if (program == nullptr) {
         logError("PPrinterServer::dispatch(): could not find velquin.exe or draxome.exe");
         sendAbort("Could not find velquin.exe or draxome.exe",
                   "For printer server to work, velquin.exe or draxome.exe must be in the current directory");
-    } else if (!PPrintProgram::runJob(program, argv, mOptions.view)) {
+    } else if (!PPrintProgram::runJob(program, argv.data(), mOptions.view)) {
         UString line("PPrinterServer::dispatch(): could not spawn process ");
         line += program;
         logError(line.str());
@@ -256,7 +252,6 @@ bool PExchange::runPrintProgram()
     } else {
         started = true;
     }
-    UCmdLine::releaseArgcArgv(argc, argv);
     return started;
 }
 

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -33,20 +35,13 @@ const char* const kDeviceNames[] = {"con", "prn", "aux", "nul"};
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool sameIgnoringCase(const char* a, const char* b, size_t n)
+bool sameIgnoringCase(std::string_view a, const char* b)
 {
-    for (size_t i = 0; i < n; ++i) {
-        if (lower(a[i]) != lower(b[i]))
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (b[i] == '\0' || lower(a[i]) != b[i])
             return false;
     }
-    return true;
-}
-
-bool endsIgnoringCase(const char* text, const char* tail)
-{
-    const size_t n = std::strlen(text);
-    const size_t t = std::strlen(tail);
-    return n >= t && sameIgnoringCase(text + n - t, tail, t);
+    return b[a.size()] == '\0';
 }
 
 bool isPlainChar(char c)
@@ -56,29 +51,42 @@ bool isPlainChar(char c)
 }
 
 // The part of a name before its first dot is what Windows compares with its device names.
-bool isDeviceName(const char* name)
+bool isDeviceName(std::string_view name)
 {
-    const char* dot = std::strchr(name, '.');
-    const size_t base = dot != nullptr ? static_cast<size_t>(dot - name) : std::strlen(name);
+    const std::string_view base = name.substr(0, name.find('.'));
     for (const char* device : kDeviceNames) {
-        if (base == 3 && sameIgnoringCase(name, device, 3))
+        if (sameIgnoringCase(base, device))
             return true;
     }
     // COM0 to COM9 and LPT0 to LPT9.
-    return base == 4 && (sameIgnoringCase(name, "com", 3) || sameIgnoringCase(name, "lpt", 3)) && name[3] >= '0' &&
-           name[3] <= '9';
+    return base.size() == 4 && (sameIgnoringCase(base.substr(0, 3), "com") || sameIgnoringCase(base.substr(0, 3), "lpt")) &&
+           base[3] >= '0' && base[3] <= '9';
+}
+
+// Every runnable extension holds one dot, its first character: a name ends in one exactly
+// when the part from its last dot is one.
+bool hasRunnableExtension(std::string_view name)
+{
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    for (const char* extension : kRunnableExtensions) {
+        if (sameIgnoringCase(name.substr(dot), extension))
+            return true;
+    }
+    return false;
 }
 
 // A client's text as it may stand in a log line and an abort, in quotes.
-UString shown(const std::string& value)
+UString shown(std::string_view value)
 {
     UString out("'");
-    out += ULog::untrusted(value.c_str(), 80);
+    out += ULog::untrusted(std::string(value).c_str(), 80);
     out += "'";
     return out;
 }
 
-std::string lowered(const char* text)
+std::string lowered(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
@@ -86,14 +94,12 @@ std::string lowered(const char* text)
     return out;
 }
 
-bool isRemotePrinter(const std::string& value)
+bool isRemotePrinter(std::string_view name)
 {
     // Blanks would be dropped on the way to the spooler; both slashes make a network path.
-    const char* name = value.c_str();
-    while (*name == ' ' || *name == '\t' || *name == '\r' || *name == '\n')
-        ++name;
-    auto slash = [](char c) { return c == '\\' || c == '/'; };
-    return slash(name[0]) && slash(name[1]);
+    const size_t first = name.find_first_not_of(" \t\r\n");
+    auto slash = [&](size_t i) { return i < name.size() && (name[i] == '\\' || name[i] == '/'); };
+    return first != std::string_view::npos && slash(first) && slash(first + 1);
 }
 
 } // namespace
@@ -106,22 +112,20 @@ PJobGuard::PJobGuard(const std::vector<UString>& allowRun, NameSource directory,
         mAllowRun.insert(name.str());
 }
 
-const char* PJobGuard::plainNameFault(const char* name)
+const char* PJobGuard::plainNameFault(std::string_view name)
 {
-    if (name[0] == '\0')
+    if (name.empty())
         return "no file name";
-    for (const char* p = name; *p != '\0'; ++p) {
-        if (!isPlainChar(*p))
+    for (char c : name) {
+        if (!isPlainChar(c))
             return "not a plain file name: only letters, digits, '.', '-' and '_' may be used";
     }
-    if (name[std::strlen(name) - 1] == '.')
+    if (name.back() == '.')
         return "a file name that ends with a dot";
     if (isDeviceName(name))
         return "a device name";
-    for (const char* extension : kRunnableExtensions) {
-        if (endsIgnoringCase(name, extension))
-            return "a file name with an extension that Windows runs or loads";
-    }
+    if (hasRunnableExtension(name))
+        return "a file name with an extension that Windows runs or loads";
     return nullptr;
 }
 
@@ -132,15 +136,11 @@ bool PJobGuard::check(const UString& text, const KeltoCmdLine& job)
     mDirectoryRead = false;
     mPrintersRead = false;
     const char* s = text.str();
-    const std::vector<UCmdLine::Span> spans = UCmdLine::spans(s, text.length());
-    std::vector<std::string> tokens;
-    tokens.reserve(spans.size());
-    for (const UCmdLine::Span& span : spans)
-        tokens.emplace_back(s + span.valueStart, static_cast<size_t>(span.length));
-    std::vector<bool> taken(tokens.size(), false);
+    std::vector<UCmdLine::Span> spans = UCmdLine::spans(s, text.length());
+    std::vector<char> taken(spans.size(), 0);
     for (int at : job.openArgs)
-        taken[static_cast<size_t>(at)] = true;
-    const bool allowed = checkTokens(tokens, taken);
+        taken[static_cast<size_t>(at)] = 1;
+    const bool allowed = checkTokens(s, spans, taken.data());
     if (!allowed || text.length() <= kPrintProgramReads)
         return allowed;
 
@@ -149,17 +149,23 @@ bool PJobGuard::check(const UString& text, const KeltoCmdLine& job)
     size_t seen = 0;
     while (seen < spans.size() && spans[seen].start <= kPrintProgramReads)
         ++seen;
-    tokens.resize(seen);
-    const UCmdLine::Span last = UCmdLine::argumentAt(s, kPrintProgramReads, spans[seen - 1].start);
-    tokens.back().assign(s + last.valueStart, static_cast<size_t>(last.length));
-    return checkTokens(tokens, taken);
+    spans.resize(seen);
+    spans.back() = UCmdLine::argumentAt(s, kPrintProgramReads, spans.back().start);
+    return checkTokens(s, spans, taken.data());
 }
 
-bool PJobGuard::checkTokens(const std::vector<std::string>& tokens, const std::vector<bool>& taken)
+bool PJobGuard::checkTokens(const char* text, const std::vector<UCmdLine::Span>& spans, const char* taken)
 {
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        const std::string& token = tokens[i];
-        const std::string* next = i + 1 < tokens.size() ? &tokens[i + 1] : nullptr;
+    const UCmdLine::Span* span = spans.data();
+    const size_t count = spans.size();
+    auto value = [&](size_t i) { return std::string_view(text + span[i].valueStart, static_cast<size_t>(span[i].length)); };
+    for (size_t i = 0; i < count; ++i) {
+        // Every word looked for is an option; most tokens are not.
+        if (span[i].length < 4 || text[span[i].valueStart] != '-')
+            continue;
+        const std::string_view token = value(i);
+        const std::string_view nextValue = i + 1 < count ? value(i + 1) : std::string_view();
+        const std::string_view* next = i + 1 < count ? &nextValue : nullptr;
         if (token == "-cmdfile") {
             return refuse("Refused -cmdfile: a printer client may not have the print program read a command file",
                           kTrustHint);
@@ -167,12 +173,12 @@ bool PJobGuard::checkTokens(const std::vector<std::string>& tokens, const std::v
             if (!checkRun(next))
                 return false;
         } else if (token == "-copy" || token == "-response") {
-            if (!checkNewFile(token.c_str(), next))
+            if (!checkNewFile(token, next))
                 return false;
         } else if (token == "-printername") {
             if (next != nullptr && !checkPrinter(*next))
                 return false;
-        } else if (token == "-open" && !taken[i]) {
+        } else if (token == "-open" && taken[i] == 0) {
             UString error("Refused -open as argument ");
             error += UString(static_cast<int>(i) + 1);
             error += ": the server reads it as the value of another option, and the print program would open that "
@@ -185,11 +191,11 @@ bool PJobGuard::checkTokens(const std::vector<std::string>& tokens, const std::v
     return true;
 }
 
-bool PJobGuard::checkRun(const std::string* value)
+bool PJobGuard::checkRun(const std::string_view* value)
 {
     if (value == nullptr)
         return refuse("Refused -run without a program", kTrustHint);
-    if (mAllowRun.count(*value) != 0)
+    if (mAllowRun.count(std::string(*value)) != 0)
         return true;
     UString error("Refused -run ");
     error += shown(*value);
@@ -198,9 +204,9 @@ bool PJobGuard::checkRun(const std::string* value)
                          "value (once for every program), or with -trustclients to turn all job checks off.");
 }
 
-bool PJobGuard::checkNewFile(const char* option, const std::string* value)
+bool PJobGuard::checkNewFile(std::string_view option, const std::string_view* value)
 {
-    const char* fault = value == nullptr ? "no file name" : plainNameFault(value->c_str());
+    const char* fault = value == nullptr ? "no file name" : plainNameFault(*value);
     if (fault == nullptr) {
         bool known = false;
         if (directoryHas(*value, known))
@@ -211,7 +217,7 @@ bool PJobGuard::checkNewFile(const char* option, const std::string* value)
     if (fault == nullptr)
         return true;
     UString error("Refused ");
-    error += option;
+    error += std::string(option).c_str();
     if (value != nullptr) {
         error += " ";
         error += shown(*value);
@@ -223,7 +229,7 @@ bool PJobGuard::checkNewFile(const char* option, const std::string* value)
                          "all job checks off.");
 }
 
-bool PJobGuard::checkPrinter(const std::string& value)
+bool PJobGuard::checkPrinter(std::string_view value)
 {
     if (!isRemotePrinter(value))
         return true;
@@ -236,7 +242,7 @@ bool PJobGuard::checkPrinter(const std::string& value)
                 mPrinters.insert(line.str());
         }
     }
-    if (mPrinters.count(value) != 0)
+    if (mPrinters.count(std::string(value)) != 0)
         return true;
     UString error("Refused -printername ");
     error += shown(value);
@@ -246,7 +252,7 @@ bool PJobGuard::checkPrinter(const std::string& value)
                          "-trustclients to turn all job checks off.");
 }
 
-bool PJobGuard::directoryHas(const std::string& name, bool& known)
+bool PJobGuard::directoryHas(std::string_view name, bool& known)
 {
     if (!mDirectoryRead) {
         mDirectoryRead = true;
@@ -257,7 +263,7 @@ bool PJobGuard::directoryHas(const std::string& name, bool& known)
             mDirectory.insert(lowered(entry.str()));
     }
     known = mDirectoryKnown;
-    return known && mDirectory.count(lowered(name.c_str())) != 0;
+    return known && mDirectory.count(lowered(name)) != 0;
 }
 
 bool PJobGuard::refuse(const UString& error, const char* description)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "common/JobProtocol.h"
+#include "common/UCmdLine.h"
 #include "common/UString.h"
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -53,7 +55,7 @@ public:
     // path, stream or 8.3 short name); not ending in a dot; no device name such as NUL or
     // COM1.txt; no extension that Windows runs or loads. Whether the file exists already
     // is the caller's question.
-    static const char* plainNameFault(const char* name);
+    static const char* plainNameFault(std::string_view name);
 
     // The sources the server uses: the entries of its current directory, and the lines of
     // its "prntlist.txt".
@@ -61,12 +63,13 @@ public:
     static bool readPrinterList(std::vector<UString>& lines);
 
 private:
-    bool checkTokens(const std::vector<std::string>& tokens, const std::vector<bool>& taken);
-    bool checkRun(const std::string* value);
-    bool checkNewFile(const char* option, const std::string* value);
-    bool checkPrinter(const std::string& value);
+    // taken[i] is non-zero where the server's parse took token i as its -open option.
+    bool checkTokens(const char* text, const std::vector<UCmdLine::Span>& spans, const char* taken);
+    bool checkRun(const std::string_view* value);
+    bool checkNewFile(std::string_view option, const std::string_view* value);
+    bool checkPrinter(std::string_view value);
     bool refuse(const UString& error, const char* description);
-    bool directoryHas(const std::string& name, bool& known);
+    bool directoryHas(std::string_view name, bool& known);
 
     std::unordered_set<std::string> mAllowRun;
     NameSource mDirectorySource;

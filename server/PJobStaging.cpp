@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -98,13 +100,11 @@ UString PJobStaging::jobLogName(const UString& stamp) { return nameWith(JobProto
 
 bool PJobStaging::prepareJobOptions(const UString& text, KeltoCmdLine& options, const UString& stamp)
 {
-    int argc = 0;
-    char** argv = nullptr;
-    if (!UCmdLine::getArgcArgv(text, argc, argv))
-        return false;
-    const bool parsed = options.parse(argc, argv);
-    UCmdLine::releaseArgcArgv(argc, argv);
-    if (!parsed)
+    std::string buffer;
+    std::vector<char*> args = UCmdLine::splitInto(text, buffer);
+    int argc = static_cast<int>(args.size()) - 1;
+    char** argv = args.data();
+    if (!options.parse(argc, argv))
         return false;
     if (!options.openFile.isEmpty())
         options.openFile = jobFileName(stamp);

@@ -13,6 +13,8 @@
 #include "server/PUptime.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 const char* const PServerStartup::kLogFile = "draxomeServerLog.txt";
 const char* const PServerStartup::kVersion = "v0.0.8";
@@ -24,13 +26,11 @@ void logError(const char* msg) { ULog::write(msg, ULog::Error); }
 
 bool parseOptions(const UString& commandLine, KeltoCmdLine& options)
 {
-    int argc = 0;
-    char** argv = nullptr;
-    if (!UCmdLine::getArgcArgv(commandLine, argc, argv))
-        return false;
-    const bool parsed = options.parse(argc, argv);
-    UCmdLine::releaseArgcArgv(argc, argv);
-    return parsed;
+    std::string buffer;
+    std::vector<char*> args = UCmdLine::splitInto(commandLine, buffer);
+    int argc = static_cast<int>(args.size()) - 1;
+    char** argv = args.data();
+    return options.parse(argc, argv);
 }
 
 void logStart()
@@ -65,7 +65,7 @@ int PServerStartup::run(const UString& commandLine)
     KeltoCmdLine options;
     ULog::setStream(kLogFile, 0);
     removeTemporaryFiles();
-    // The splitter or the parser has said why.
+    // The parser has said why.
     if (!parseOptions(commandLine, options))
         return -1;
     if (!USock::initWSocket()) {

@@ -54,16 +54,16 @@ TEST_F(UExceptionTest, FreshRecordPrintsItsDefaultsAndEmptyLabels)
               readFile(name));
 }
 
-TEST_F(UExceptionTest, FieldsArePrintedUnchangedAtTheGivenLevel)
+TEST_F(UExceptionTest, FieldsArePrintedAsUntrustedTextAtTheGivenLevel)
 {
     UException e;
-    e.setError("a\tb: c %s %n");
+    e.setError("a\r\nb: c %s %n");
     e.setDescription("This may be a network layer error");
     e.setSource("unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )");
     e.print(ULog::Info, 0);
     EXPECT_EQ("Info: Exception information:\r\n"
               "Info: \tException Name: UException\r\n"
-              "Info: \tError Message: a\tb: c %s %n\r\n"
+              "Info: \tError Message: a??b: c %s %n\r\n"
               "Info: \tDescription: This may be a network layer error\r\n"
               "Info: \tSource: unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )\r\n",
               readFile(name));

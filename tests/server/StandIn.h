@@ -17,5 +17,7 @@ void install(const std::filesystem::path& dir, const std::string& name);
 bool reportsArgv0();
 // A file that opens for writing but whose writes fail, or empty where there is none.
 std::string failingWritePath();
+// How many handles (file descriptors) this process holds open.
+int openHandles();
 
 } // namespace standin
