@@ -1,6 +1,7 @@
 #include "common/ULog.h"
 
 #include "common/UDateTime.h"
+#include "common/UFile.h"
 #include "common/ULock.h"
 #include "common/UOs.h"
 
@@ -66,14 +67,15 @@ void appendLine(const char* line)
     const UString& name = state().streamName;
     if (name.isEmpty())
         return;
-    std::FILE* f = std::fopen(name.str(), "r+b");
-    if (f == nullptr)
-        f = std::fopen(name.str(), "wb");
-    if (f == nullptr)
+    UFile existing(name.str(), "r+b");
+    if (existing.isOpen()) {
+        std::fseek(existing.get(), 0, SEEK_END);
+        std::fwrite(line, 1, std::strlen(line), existing.get());
         return;
-    std::fseek(f, 0, SEEK_END);
-    std::fwrite(line, 1, std::strlen(line), f);
-    std::fclose(f);
+    }
+    UFile created(name.str(), "wb");
+    if (created.isOpen())
+        std::fwrite(line, 1, std::strlen(line), created.get());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
+#include "common/UFile.h"
 #include "common/ULog.h"
 #include "server/KeltoCmdLine.h"
 
@@ -287,7 +288,8 @@ bool PJobGuard::listDirectory(std::vector<UString>& names)
 
 bool PJobGuard::readPrinterList(std::vector<UString>& lines)
 {
-    std::FILE* f = std::fopen(JobProtocol::kPrinterList, "rb");
+    UFile file(JobProtocol::kPrinterList, "rb");
+    std::FILE* f = file.get();
     if (f == nullptr)
         return false;
     UString line;
@@ -301,7 +303,6 @@ bool PJobGuard::readPrinterList(std::vector<UString>& lines)
         }
     }
     const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
     if (!line.isEmpty())
         lines.push_back(line);
     return !failed;

@@ -3,6 +3,7 @@
 #include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
+#include "common/UFile.h"
 #include "common/UStopWatch.h"
 #include "server/KeltoCmdLine.h"
 #include "server/PPrintProgram.h"
@@ -114,13 +115,13 @@ bool PJobStaging::prepareJobOptions(const UString& text, KeltoCmdLine& options, 
 
 PJobStaging::WriteResult PJobStaging::writeCommandFile(const UString& name, const char* text)
 {
-    std::FILE* f = std::fopen(name.str(), "wb");
-    if (f == nullptr)
+    UFile file(name.str(), "wb");
+    if (!file.isOpen())
         return CannotCreate;
     const size_t length = text != nullptr ? std::strlen(text) : 0;
-    const size_t written = length > 0 ? std::fwrite(text, 1, length, f) : 0;
+    const size_t written = length > 0 ? std::fwrite(text, 1, length, file.get()) : 0;
     // A flush that fails at close loses bytes just as a short write does.
-    const bool closed = std::fclose(f) == 0;
+    const bool closed = file.close();
     return written == length && closed ? Written : CannotWrite;
 }
 

@@ -4,6 +4,7 @@
 #include "common/UCmdLine.h"
 #include "common/UDateTime.h"
 #include "common/UIOFileRemover.h"
+#include "common/UMemory.h"
 #include "common/ULog.h"
 #include "net/USock.h"
 #include "server/KeltoCmdLine.h"
@@ -51,7 +52,6 @@ void PServerStartup::removeTemporaryFiles()
     static const char* const prefixes[] = {JobProtocol::kCommandFilePrefix, JobProtocol::kJobFilePrefix,
                                            JobProtocol::kJobLogPrefix};
     UIOFileRemover remover;
-    remover.setRecursive(false);
     for (const char* prefix : prefixes) {
         UString pattern(prefix);
         pattern += "*";
@@ -62,6 +62,7 @@ void PServerStartup::removeTemporaryFiles()
 
 int PServerStartup::run(const UString& commandLine)
 {
+    UMemory::endOnFailedNew();
     KeltoCmdLine options;
     ULog::setStream(kLogFile, 0);
     removeTemporaryFiles();

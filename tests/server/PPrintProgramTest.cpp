@@ -1,7 +1,5 @@
 #include "common/UCmdLine.h"
 #include "common/UOs.h"
-#include "server/KeltoCmdLine.h"
-#include "server/PJobStaging.h"
 #include "server/PPrintProgram.h"
 #include "tests/common/TestSupport.h"
 #include "tests/server/StandIn.h"
@@ -9,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,178 +14,98 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
+using testsupport::writeFile;
 
-// What the stand-in wrote about its start.
-struct Report {
-    std::string program;
-    bool hasArgv0 = false;
-    std::string argv0;
-    std::vector<std::string> args;
+const char* const kLaunch = "draxome.exe -cmdfile tmpCmdfile.3..ini -logfile tmpLog.3..txt -open tmpFilename.3..txt";
+
+// The launch line as the exchange splits it.
+struct JobArgs {
+    std::string buffer;
+    std::vector<char*> argv = UCmdLine::splitInto(kLaunch, buffer);
 };
 
-Report readReport()
+// What the stand-in wrote about its start: "program=", maybe "argv0=", then "arg=" lines.
+std::string report()
 {
-    Report r;
-    std::istringstream in(testsupport::readFile("standin-args.txt"));
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("program=", 0) == 0) {
-            r.program = line.substr(8);
-        } else if (line.rfind("argv0=", 0) == 0) {
-            r.hasArgv0 = true;
-            r.argv0 = line.substr(6);
-        } else if (line.rfind("arg=", 0) == 0) {
-            r.args.push_back(line.substr(4));
-        }
-    }
-    return r;
+    std::string r = testsupport::readFile("standin-args.txt");
+    const size_t argv0 = r.find("argv0=");
+    return argv0 == std::string::npos ? r : r.erase(argv0, r.find('\n', argv0) + 1 - argv0);
 }
 
-bool waitForFile(const char* name, int ms)
+bool waitFor(const char* name)
 {
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (fs::exists(name))
-            return true;
+    for (int waited = 0; waited < 20000 && !fs::exists(name); waited += 20)
         UOs::sleepMs(20);
-    }
     return fs::exists(name);
 }
 
-// The launch line of a job staged at 3 s with a document, split as the exchange splits it.
-struct JobArgs {
-    JobArgs()
-    {
-        KeltoCmdLine o;
-        EXPECT_TRUE(PJobStaging::prepareJobOptions("-open report.pdf -printlist", o, UString("3.")));
-        EXPECT_TRUE(UCmdLine::getArgcArgv(PJobStaging::launchLine(PJobStaging::commandFileName(UString("3.")), o),
-                                          argc, argv));
-    }
-    ~JobArgs() { UCmdLine::releaseArgcArgv(argc, argv); }
-    int argc = 0;
-    char** argv = nullptr;
-};
-
-const std::vector<std::string> kJobArgs = {"-cmdfile", "tmpCmdfile.3..ini", "-logfile", "tmpLog.3..txt",
-                                           "-open", "tmpFilename.3..txt"};
-
 } // namespace
 
-TEST(PPrintProgramTest, FindPrefersTheOutsideProgram)
+TEST(PPrintProgram, TheOutsideProgramIsPreferredAndStartedWithTheJobsArguments)
 {
     TempDir dir(true);
     EXPECT_EQ(nullptr, PPrintProgram::findPrintProgram());
-    testsupport::writeFile("draxome.exe", "x");
-    EXPECT_STREQ("draxome.exe", PPrintProgram::findPrintProgram());
-    testsupport::writeFile("velquin.exe", "x");
-    EXPECT_STREQ("velquin.exe", PPrintProgram::findPrintProgram());
-    fs::remove("draxome.exe");
-    EXPECT_STREQ("velquin.exe", PPrintProgram::findPrintProgram());
-    fs::remove("velquin.exe");
-    EXPECT_EQ(nullptr, PPrintProgram::findPrintProgram());
-    // Only the current directory counts.
     fs::create_directory("sub");
-    testsupport::writeFile("sub/draxome.exe", "x");
+    writeFile("sub/draxome.exe", "only the current directory counts");
     EXPECT_EQ(nullptr, PPrintProgram::findPrintProgram());
-}
-
-TEST(PPrintProgramTest, JobRunsWithTheLaunchArgumentsAndIsAwaited)
-{
-    TempDir dir(true);
-    standin::install(dir.path(), "draxome.exe");
-    testsupport::writeFile("standin-sleep.txt", "");
+    const std::string args = "arg=-cmdfile\narg=tmpCmdfile.3..ini\narg=-logfile\narg=tmpLog.3..txt\narg=-open\n"
+                             "arg=tmpFilename.3..txt\n";
     JobArgs job;
-    const char* program = PPrintProgram::findPrintProgram();
-    ASSERT_STREQ("draxome.exe", program);
-    ASSERT_TRUE(PPrintProgram::runJob(program, job.argv, false));
-    // Awaited: the stand-in slept a second before writing, and has finished now.
-    EXPECT_TRUE(fs::exists("standin-done.txt"));
-    const Report r = readReport();
-    EXPECT_EQ("draxome.exe", r.program);
-    EXPECT_EQ(kJobArgs, r.args);
-    EXPECT_EQ(standin::reportsArgv0(), r.hasArgv0);
-    if (r.hasArgv0) {
-        EXPECT_EQ("draxome.exe", r.argv0);
-    }
-}
-
-TEST(PPrintProgramTest, ViewJobIsNotAwaited)
-{
-    TempDir dir(true);
-    standin::install(dir.path(), "draxome.exe");
-    testsupport::writeFile("standin-sleep.txt", "");
-    JobArgs job;
-    ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", job.argv, true));
-    EXPECT_FALSE(fs::exists("standin-done.txt"));
-    // It still runs to its end on its own.
-    ASSERT_TRUE(waitForFile("standin-done.txt", 20000));
-    EXPECT_EQ(kJobArgs, readReport().args);
-}
-
-TEST(PPrintProgramTest, OutsideProgramRunsInPlaceOfThePrintProgram)
-{
-    TempDir dir(true);
-    standin::install(dir.path(), "draxome.exe");
-    standin::install(dir.path(), "velquin.exe");
-    JobArgs job;
-    const char* program = PPrintProgram::findPrintProgram();
-    ASSERT_STREQ("velquin.exe", program);
-    ASSERT_TRUE(PPrintProgram::runJob(program, job.argv, false));
-    const Report r = readReport();
-    EXPECT_EQ("velquin.exe", r.program);
-    EXPECT_EQ(kJobArgs, r.args);
-    // A job's vector names the print program first, whichever program is started.
-    if (r.hasArgv0) {
-        EXPECT_EQ("draxome.exe", r.argv0);
-    }
-}
-
-TEST(PPrintProgramTest, InventoryRun)
-{
     for (const char* name : {"draxome.exe", "velquin.exe"}) {
-        TempDir dir(true);
         standin::install(dir.path(), name);
-        testsupport::writeFile("standin-sleep.txt", "");
-        ASSERT_TRUE(PPrintProgram::runInventory(name)) << name;
-        EXPECT_TRUE(fs::exists("standin-done.txt")) << name;
-        const Report r = readReport();
-        EXPECT_EQ(name, r.program);
-        EXPECT_EQ((std::vector<std::string>{"-printlist", "-fontlist", "-ver"}), r.args);
-        EXPECT_EQ(standin::reportsArgv0(), r.hasArgv0);
-        if (r.hasArgv0) {
-            EXPECT_EQ(name, r.argv0);
+        writeFile("standin-sleep.txt", "");
+        const char* program = PPrintProgram::findPrintProgram();
+        ASSERT_STREQ(name, program);
+        ASSERT_TRUE(PPrintProgram::runJob(program, job.argv.data(), false));
+        EXPECT_TRUE(fs::exists("standin-done.txt")) << "awaited: the stand-in slept a second first";
+        EXPECT_EQ(std::string("program=") + name + "\n" + args, report());
+        if (standin::reportsArgv0()) {
+            EXPECT_NE(std::string::npos, testsupport::readFile("standin-args.txt").find("argv0=draxome.exe\n"));
         }
+        fs::remove("standin-sleep.txt");
+        fs::remove("standin-done.txt");
+        ASSERT_TRUE(PPrintProgram::runInventory(program));
+        EXPECT_EQ(std::string("program=") + name + "\narg=-printlist\narg=-fontlist\narg=-ver\n", report());
     }
 }
 
-TEST(PPrintProgramTest, ProgramThatCannotStartIsReported)
+TEST(PPrintProgram, AViewJobIsNotAwaited)
+{
+    TempDir dir(true);
+    standin::install(dir.path(), "draxome.exe");
+    writeFile("standin-sleep.txt", "");
+    JobArgs job;
+    ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", job.argv.data(), true));
+    EXPECT_FALSE(fs::exists("standin-done.txt"));
+    EXPECT_TRUE(waitFor("standin-done.txt"));
+}
+
+TEST(PPrintProgram, AProgramThatCannotStartIsReported)
 {
     TempDir dir(true);
     JobArgs job;
-    EXPECT_FALSE(PPrintProgram::runJob("draxome.exe", job.argv, false));
+    EXPECT_FALSE(PPrintProgram::runJob("draxome.exe", job.argv.data(), false));
+    writeFile("draxome.exe", "this is not a program\n");
+    for (bool view : {false, true})
+        EXPECT_FALSE(PPrintProgram::runJob("draxome.exe", job.argv.data(), view));
     EXPECT_FALSE(PPrintProgram::runInventory("draxome.exe"));
-    // A file of that name that is no program.
-    testsupport::writeFile("draxome.exe", "this is not a program\n");
-    EXPECT_FALSE(PPrintProgram::runJob("draxome.exe", job.argv, false));
-    EXPECT_FALSE(PPrintProgram::runJob("draxome.exe", job.argv, true));
-    EXPECT_FALSE(PPrintProgram::runInventory("draxome.exe"));
-    EXPECT_FALSE(fs::exists("standin-args.txt"));
 }
 
 // A server runs thousands of jobs: none may leave a handle behind, -view or not, and an
 // awaited job after many unawaited ones is still awaited.
-TEST(PPrintProgramTest, ManyJobsLeaveNoHandleBehind)
+TEST(PPrintProgram, ManyJobsLeaveNoHandleBehind)
 {
     TempDir dir(true);
     standin::install(dir.path(), "draxome.exe");
     JobArgs job;
-    ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", job.argv, false));
+    ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", job.argv.data(), false));
     const int before = standin::openHandles();
     for (int i = 0; i < 60; ++i)
-        ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", job.argv, i % 3 == 0)) << i;
+        ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", job.argv.data(), i % 3 == 0)) << i;
     EXPECT_EQ(before, standin::openHandles());
     UOs::sleepMs(500);
     fs::remove("standin-done.txt");
-    testsupport::writeFile("standin-sleep.txt", "");
-    ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", job.argv, false));
+    writeFile("standin-sleep.txt", "");
+    ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", job.argv.data(), false));
     EXPECT_TRUE(fs::exists("standin-done.txt"));
 }
