@@ -20,55 +20,43 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::readFile;
 
-const char* const kSeparator = "Info: \r\n-----------------------------------------\r\n\r\n\r\n";
 const std::string kVersion = "Info: Version=v0.0.8\r\n";
-const std::string kCannotBind = "Error: PPrinterServer::run(): could not bind socket\r\n";
+const std::string kEnd = "Error: PPrinterServer::run(): could not bind socket\r\nInfo: \r\n"
+                         "-----------------------------------------\r\n\r\n\r\n";
 
-class StartupTest : public ::testing::Test {
-protected:
-    // Start-up starts and stops Windows Sockets itself; the test's listener needs them too.
-    StartupTest() : mDir(true)
-    {
-        ULog::reset();
-        USock::initWSocket();
-    }
-    ~StartupTest() override
-    {
-        USock::cleanupWSocket();
-        ULog::reset();
-        PClientPolicy::set(KeltoCmdLine());
-    }
-    // Runs the server on line and returns its log without the "LOG ON" line, which carries
-    // the time.
-    std::string run(const std::string& line, int exitCode)
-    {
-        ULog::reset();
-        fs::remove("draxomeServerLog.txt");
-        EXPECT_EQ(exitCode, PServerStartup::run(UString(line.c_str()))) << line;
-        const std::string log = readFile("draxomeServerLog.txt");
-        const size_t version = log.find("Info: Version=");
-        return version == std::string::npos ? log : log.substr(version);
-    }
-
-    testsupport::TempDir mDir;
-};
+// Runs the server on line in a directory of its own and returns its log without the
+// "LOG ON" line, which carries the time. Start-up starts and stops Windows Sockets itself;
+// the test's listeners need them too.
+std::string run(const std::string& line, int exitCode)
+{
+    ULog::reset();
+    fs::remove("draxomeServerLog.txt");
+    USock::initWSocket();
+    EXPECT_EQ(exitCode, PServerStartup::run(UString(line.c_str()))) << line;
+    USock::cleanupWSocket();
+    ULog::reset();
+    const std::string log = readFile("draxomeServerLog.txt");
+    const size_t version = log.find("Info: Version=");
+    return version == std::string::npos ? log : log.substr(version);
+}
 
 } // namespace
 
-TEST_F(StartupTest, OldTemporaryFilesGoWhateverTheirCaseAndABadLineEndsWithMinusOne)
+TEST(PServerStartup, OldTemporaryFilesGoWhateverTheirCaseAndABadLineOrNoProgramEndIt)
 {
+    testsupport::TempDir dir(true);
     for (const char* name : {"tmpLog.5.txt", "TMPCMDFILE.1..ini", "tmpfilename.7.txt", "tmpLogX", "TmpLog.",
-                             "mytmpLog.txt", "tmp.txt", "prntlist.txt", "tmpCmd.ini"})
+                             "mytmpLog.txt", "tmp.txt", "tmpCmd.ini"})
         testsupport::writeFile(name, "x");
     fs::create_directory("tmpFilename.d");
     testsupport::writeFile("tmpFilename.d/tmpLog.1.txt", "x");
-    standin::install(mDir.path(), "draxome.exe");
+    standin::install(dir.path(), "draxome.exe");
     EXPECT_EQ("Error: Error in KeltoCmdLine::parse(): -listenaddr\r\n", run("-printlist -listenaddr", -1));
     std::set<std::string> left;
     for (const auto& e : fs::directory_iterator("."))
         left.insert(e.path().filename().string());
-    EXPECT_EQ((std::set<std::string>{"draxome.exe", "draxomeServerLog.txt", "mytmpLog.txt", "prntlist.txt", "tmp.txt",
-                                     "tmpCmd.ini", "tmpFilename.d"}),
+    EXPECT_EQ((std::set<std::string>{"draxome.exe", "draxomeServerLog.txt", "mytmpLog.txt", "tmp.txt", "tmpCmd.ini",
+                                     "tmpFilename.d"}),
               left) << "nothing is started before the line is parsed";
     EXPECT_TRUE(fs::exists("tmpFilename.d/tmpLog.1.txt"));
     fs::remove("draxome.exe");
@@ -79,33 +67,34 @@ TEST_F(StartupTest, OldTemporaryFilesGoWhateverTheirCaseAndABadLineEndsWithMinus
     EXPECT_NE(std::string::npos, readFile("draxomeServerLog.txt").find("\r\n\r\nInfo: Version="));
 }
 
-TEST_F(StartupTest, AnAddressInUseEndsTheServerAfterTheInventoryRunAndTheSafetyOptionsReachItsPolicy)
+TEST(PServerStartup, AnAddressInUseEndsItAfterTheInventoryRunAndTheSafetyOptionsReachThePolicy)
 {
-    standin::install(mDir.path(), "draxome.exe");
+    testsupport::TempDir dir(true);
+    standin::install(dir.path(), "draxome.exe");
+    USock::initWSocket();
     USockTcp taken;
     ASSERT_TRUE(taken.open("127.0.0.1", 0) && taken.bind() && taken.listen(10) && taken.attach(taken.sock));
     const std::string address = "-listenaddr 127.0.0.1:" + std::to_string(taken.port);
-    EXPECT_EQ(kVersion + kCannotBind + kSeparator, run(address, 0));
+    EXPECT_EQ(kVersion + kEnd, run(address, 0));
     EXPECT_TRUE(fs::exists("standin-done.txt")) << "the inventory run was awaited";
     EXPECT_NE(std::string::npos, readFile("standin-args.txt").find("arg=-printlist\narg=-fontlist\narg=-ver\n"));
     EXPECT_FALSE(PClientPolicy::trustClients());
-
-    EXPECT_EQ(kVersion +
-                  "Warning: main::WinMain(): -trustclients: the command lines of printer clients are not checked; "
-                  "any client can have the print program read, write and start files with this server's account\r\n" +
-                  kCannotBind + kSeparator,
+    EXPECT_EQ(kVersion + "Warning: main::WinMain(): -trustclients: the command lines of printer clients are not "
+                         "checked; any client can have the print program read, write and start files with this "
+                         "server's account\r\n" + kEnd,
               run(address + " -trustclients -allowrun a -allowrun \"b c\" -clienttimeout 7.5", 0));
     EXPECT_TRUE(PClientPolicy::trustClients());
     EXPECT_EQ(7.5, PClientPolicy::clientTimeout());
     ASSERT_EQ(2u, PClientPolicy::allowRun().size());
     EXPECT_STREQ("b c", PClientPolicy::allowRun()[1].str());
+    PClientPolicy::set(KeltoCmdLine());
 
     // An address that does not split falls back to the default (0.0.0.0:2345), which a
     // listener of this test or a server already running on this machine holds.
-    USockTcp def;
+    USockTcp def, probe;
     const bool held = def.open("0.0.0.0", 2345) && def.bind() && def.listen(10) && def.attach(def.sock);
-    USockTcp probe;
     ASSERT_TRUE(held || (probe.open("127.0.0.1", 2345) && probe.connect())) << "port 2345 is free but not held";
     for (const char* bad : {"127.0.0.1:70000", "127.0.0.1", ":5000", "127.0.0.1:0"})
-        EXPECT_EQ(kVersion + kCannotBind + kSeparator, run(std::string("-listenaddr ") + bad, 0)) << bad;
+        EXPECT_EQ(kVersion + kEnd, run(std::string("-listenaddr ") + bad, 0)) << bad;
+    USock::cleanupWSocket();
 }
