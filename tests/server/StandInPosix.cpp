@@ -36,11 +36,8 @@ std::string failingWritePath() { return "/dev/full"; }
 
 int openHandles()
 {
-    int n = 0;
-    for (auto it = std::filesystem::directory_iterator("/proc/self/fd"); it != std::filesystem::directory_iterator();
-         ++it)
-        ++n;
-    return n;
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return static_cast<int>(std::distance(begin(fds), end(fds)));
 }
 
 } // namespace standin
