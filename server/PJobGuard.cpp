@@ -60,8 +60,9 @@ bool isDeviceName(std::string_view name)
             return true;
     }
     // COM0 to COM9 and LPT0 to LPT9.
-    return base.size() == 4 && (sameIgnoringCase(base.substr(0, 3), "com") || sameIgnoringCase(base.substr(0, 3), "lpt")) &&
-           base[3] >= '0' && base[3] <= '9';
+    const std::string_view head = base.substr(0, 3);
+    return base.size() == 4 && (sameIgnoringCase(head, "com") || sameIgnoringCase(head, "lpt")) && base[3] >= '0' &&
+           base[3] <= '9';
 }
 
 // Every runnable extension holds one dot, its first character: a name ends in one exactly
@@ -159,7 +160,9 @@ bool PJobGuard::checkTokens(const char* text, const std::vector<UCmdLine::Span>&
 {
     const UCmdLine::Span* span = spans.data();
     const size_t count = spans.size();
-    auto value = [&](size_t i) { return std::string_view(text + span[i].valueStart, static_cast<size_t>(span[i].length)); };
+    auto value = [&](size_t i) {
+        return std::string_view(text + span[i].valueStart, static_cast<size_t>(span[i].length));
+    };
     for (size_t i = 0; i < count; ++i) {
         // Every word looked for is an option; most tokens are not.
         if (span[i].length < 4 || text[span[i].valueStart] != '-')

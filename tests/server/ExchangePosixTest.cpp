@@ -202,7 +202,8 @@ TEST_F(ExchangeTest, APrintedJobRunsOnTheStagedFilesAndSendsEveryReplyInOrder)
 
 TEST_F(ExchangeTest, AViewJobClosesOnceTheProgramIsStarted)
 {
-    EXPECT_EQ(Strings{"1002 prntlist.txt Virtual A4\n"}, job(cmdline("-view -printlist -reslist -response r.txt slow")));
+    const Strings got = job(cmdline("-view -printlist -reslist -response r.txt slow"));
+    EXPECT_EQ(Strings{"1002 prntlist.txt Virtual A4\n"}, got);
     EXPECT_EQ(1u, mResult);
     EXPECT_LT(mTook, std::chrono::milliseconds(900));
     EXPECT_FALSE(fs::exists("standin-done.txt"));
@@ -241,8 +242,9 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
          {"abort:Could not read -open parameter from printer client|This"}, "msgFileName: could not read", false},
         {cmdline("-printlist -open a.txt -logfile"), "",
          {"abort:Could not parse command line sent by printer client|An option that takes a value (-open, -response, "
-          "-logfile, -listenaddr) came without one"}, "Error: Error in KeltoCmdLine::parse(): -logfile\r\nError: "
-                                                       "PPrinterServer::dispatch(): msgCmdLine: could not parse", false},
+          "-logfile, -listenaddr) came without one"},
+         "Error: Error in KeltoCmdLine::parse(): -logfile\r\nError: PPrinterServer::dispatch(): msgCmdLine: could not "
+         "parse", false},
         {cmdline("-printlist -fontlist"), "prntlist.txt", {"abort:Could not send printlist.txt to printer client|Check "
                                                            "if printlist.txt exists on server"}, "msgPrintList: could",
          false},
@@ -254,10 +256,11 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
           "created by the process.|Check the -run parameter."}, "msgResponse: could not send", true},
         {cmdline("-response r.txt -reslist noreslist"), "reslist.txt", {"1002 r.txt", "abort:Could not send reslist"},
          "msgResList: could not send", true},
-        {cmdline("-reslist nolog"), "", {"1004", "abort:Could not send log file to printer client|Log file was: tmpLog."},
+        {cmdline("-reslist nolog"), "", {"1004", "abort:Could not send log file to printer client|Log file was: tmp"},
          "msgLog: could not send", true},
-        {cmdline("-ver"), "draxome.exe", {"1005", "abort:Could not find velquin.exe or draxome.exe|For printer server "
-                                                  "to work, velquin.exe or draxome.exe must be in the current directory"},
+        {cmdline("-ver"), "draxome.exe", {"1005", "abort:Could not find velquin.exe or draxome.exe|For printer "
+                                                  "server to work, velquin.exe or draxome.exe must be in the current "
+                                                  "directory"},
          "could not find velquin.exe or draxome.exe", false},
         {cmdline(""), "velquin.exe", {"abort:||"}, "could not spawn process velquin.exe", false},
     };

@@ -106,7 +106,8 @@ TEST(PJobGuard, RefusesEveryDangerousForm)
         {"-copy draxome.exe.local", "extension"}, {"-copy a.settingcontent-ms", "extension"}, {"-copy .exe", "exten"},
         {"-response PRNTLIST.TXT", "Refused -response 'PRNTLIST.TXT': a file of that name exists in the server's "
                                    "directory"},
-        {"-copy tmpLog.3..txt", "exists"}, {"-copy longreportname.txt", "exists"}, {"-docname -response C:\\x", "plain"},
+        {"-copy tmpLog.3..txt", "exists"}, {"-copy longreportname.txt", "exists"},
+        {"-docname -response C:\\x", "plain"},
         {"-printername \\\\attacker\\share", "Refused -printername '\\\\attacker\\share': a printer of another "
                                              "machine that is not installed on this server"},
         {"-printername \\\\PRINTHOST\\Office", "printername"}, {"-printername //attacker/share", "printername"},
