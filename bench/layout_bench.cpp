@@ -155,10 +155,10 @@ int runCase(const std::string& which)
         if (result != 0) {
             std::fprintf(stderr, "layout_bench: the job failed; see layout_bench.log\n");
         } else {
-            const double lines = job.totalines;
-            const double padded = lines * (job.maxLength + 1) + lines * sizeof(char*);
-            std::printf("%s: %d lines, longest %d, %d pages, font width %d%s\n", which.c_str(), job.totalines,
-                job.maxLength, job.pageCount(), job.fontWidth, report ? ", -graph" : "");
+            const double lines = job.document().totalLines();
+            const double padded = lines * (job.document().maxLength() + 1) + lines * sizeof(char*);
+            std::printf("%s: %d lines, longest %d, %d pages, font width %d%s\n", which.c_str(), job.document().totalLines(),
+                job.document().maxLength(), job.pageCount(), job.page().fontWidth, report ? ", -graph" : "");
             std::printf("  layout (read twice, fit, paginate): %8.3f s  %12.0f lines/s\n", layoutSeconds,
                 lines / layoutSeconds);
             std::printf("  draw (print loop on a null device): %8.3f s  %12.0f lines/s  (%lld texts, %lld strokes)\n",

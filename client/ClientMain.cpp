@@ -13,6 +13,10 @@ int ClientMain::run(int argc, const char* const* argv, const PrinterClient::Cons
         std::fputs(ClientOptions::usage(), console.out);
         std::fflush(console.out);
         return PrinterClient::Exchanged;
+    case ClientOptions::Version:
+        std::fputs("draxomeClient " DRAXOME_VERSION "\n", console.out);
+        std::fflush(console.out);
+        return PrinterClient::Exchanged;
     case ClientOptions::Usage:
         std::fprintf(console.err, "draxomeClient: %s\n%s", error.c_str(), ClientOptions::synopsis());
         std::fflush(console.err);

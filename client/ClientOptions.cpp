@@ -66,6 +66,8 @@ ClientOptions::Outcome ClientOptions::parse(int argc, const char* const* argv, s
         }
         if (arg == "-help" || arg == "--help")
             return Help;
+        if (arg == "-version" || arg == "--version")
+            return Version;
         if (arg == "-quiet") {
             quiet = true;
         } else if (arg == "-replace") {
@@ -128,6 +130,7 @@ const char* ClientOptions::usage()
            "                     reply (default 120)\n"
            "  -quiet             no list of received files, no progress line\n"
            "  --                 ends the client's own options\n"
+           "  -version           shows the client's version\n"
            "\n"
            "Exit status: 0 job exchanged, 1 aborted by the server, 2 usage,\n"
            "3 network (no connection, connection lost, time limit passed, unexpected reply).\n";

@@ -9,15 +9,15 @@
 // "--" stands), so nothing meant for the print program is ever taken by the client.
 class ClientOptions {
 public:
-    enum Outcome { Job, Help, Usage };
+    enum Outcome { Job, Help, Version, Usage };
 
     static constexpr int kDefaultPort = 2345;
     // Long enough for the print program to lay out and print a large report before the
     // replies that follow the job come.
     static constexpr double kDefaultTimeout = 120.0;
 
-    // Job: the fields hold the job. Help: -help was asked for. Usage: the command line is
-    // wrong; error says how.
+    // Job: the fields hold the job. Help, Version: -help or -version was asked for.
+    // Usage: the command line is wrong; error says how.
     Outcome parse(int argc, const char* const* argv, std::string& error);
 
     static const char* usage();

@@ -1,11 +1,11 @@
 // The entry function of draxomeClient.
-#include "client/ClientFiles.h"
 #include "client/ClientMain.h"
+#include "common/UOs.h"
 
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    const PrinterClient::Console console{stdout, stderr, ClientFiles::isTerminal(stderr)};
+    const PrinterClient::Console console{stdout, stderr, UOs::isTerminal(stderr)};
     return ClientMain::run(argc, argv, console);
 }

@@ -1,9 +1,10 @@
 #include "client/PrinterClient.h"
 
 #include "client/ClientCmdLine.h"
-#include "client/ClientFiles.h"
 #include "client/ProgressLine.h"
 #include "client/SafeName.h"
+#include "common/UFile.h"
+#include "common/UOs.h"
 #include "net/USockMAbort.h"
 #include "net/USockMCmdline.h"
 #include "net/USockMFileName.h"
@@ -92,15 +93,14 @@ PrinterClient::Status PrinterClient::prepare(ReplyPlan& plan, std::string& text,
     if (plan.openGiven && !plan.sendsFile)
         return fail(UsageError, "-open names no file");
     if (plan.sendsFile) {
-        if (ClientFiles::isDirectory(plan.openFile))
+        if (UOs::isDirectory(plan.openFile.c_str()))
             return fail(UsageError, "cannot send '" + plan.openFile + "': it is a directory");
-        std::FILE* f = std::fopen(plan.openFile.c_str(), "rb");
-        if (f == nullptr)
+        UFile f(plan.openFile.c_str(), "rb");
+        if (!f.isOpen())
             return fail(UsageError, "cannot read '" + plan.openFile + "'");
         long size = -1;
-        if (std::fseek(f, 0, SEEK_END) == 0)
-            size = std::ftell(f);
-        std::fclose(f);
+        if (std::fseek(f.get(), 0, SEEK_END) == 0)
+            size = std::ftell(f.get());
         // The wire gives a file's size as a signed 32-bit number.
         if (size < 0 || size > 0x7fffffffL)
             return fail(UsageError, "cannot send '" + plan.openFile + "': files of 2 GiB or more cannot be sent");
@@ -296,16 +296,15 @@ std::string PrinterClient::firstErrorLine(const std::string& logText)
 
 void PrinterClient::checkLog(const std::string& path)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
+    UFile f(path.c_str(), "rb");
+    if (!f.isOpen())
         return;
     std::string text;
     char buf[4096];
     size_t n;
     // The print program keeps its log small; the first megabyte is plenty to look through.
-    while (text.size() < (1u << 20) && (n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    while (text.size() < (1u << 20) && (n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
         text.append(buf, n);
-    std::fclose(f);
     const std::string line = firstErrorLine(text);
     if (!line.empty())
         fail(Exchanged, "the job log " + path + " reports an error: " + line);

@@ -1,10 +1,20 @@
 #include "client/ReplyFiles.h"
 
-#include "client/ClientFiles.h"
 #include "client/SafeName.h"
+#include "common/UOs.h"
 
 #include <cctype>
 #include <cstdio>
+
+namespace {
+
+bool isSeparator(char c) { return c == '/' || c == UOs::pathSeparator(); }
+
+bool isDirectory(const std::string& path) { return UOs::isDirectory(path.c_str()); }
+
+void makeDirectory(const std::string& path) { UOs::makeDirectory(path.c_str()); }
+
+} // namespace
 
 ReplyFiles::ReplyFiles(const std::string& dir, bool replace) : mDir(dir), mReplace(replace) {}
 
@@ -12,17 +22,17 @@ bool ReplyFiles::prepare(std::string& error)
 {
     std::string dir = mDir;
     // A trailing separator names the same directory.
-    while (dir.size() > 1 && ClientFiles::isSeparator(dir.back()))
+    while (dir.size() > 1 && isSeparator(dir.back()))
         dir.pop_back();
-    if (dir.empty() || ClientFiles::isDirectory(dir))
+    if (dir.empty() || isDirectory(dir))
         return true;
     // Every leading part in turn; those that exist (or cannot be made, such as a drive
     // name) are passed over, and the last one settles it.
     for (size_t i = 1; i < dir.size(); ++i)
-        if (ClientFiles::isSeparator(dir[i]) && !ClientFiles::isSeparator(dir[i - 1]))
-            if (!ClientFiles::isDirectory(dir.substr(0, i)))
-                ClientFiles::makeDirectory(dir.substr(0, i));
-    if (!ClientFiles::isDirectory(dir) && !ClientFiles::makeDirectory(dir) && !ClientFiles::isDirectory(dir)) {
+        if (isSeparator(dir[i]) && !isSeparator(dir[i - 1]))
+            if (!isDirectory(dir.substr(0, i)))
+                makeDirectory(dir.substr(0, i));
+    if (!isDirectory(dir) && !UOs::makeDirectory(dir.c_str()) && !isDirectory(dir)) {
         error = "cannot make the output directory '" + mDir + "'";
         return false;
     }
@@ -38,16 +48,16 @@ bool ReplyFiles::reserve(const std::string& name, std::string& path, std::string
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (mTaken.count(key) != 0)
             continue;
-        const std::string p = SafeName::join(mDir, candidate, ClientFiles::separator());
+        const std::string p = SafeName::join(mDir, candidate, UOs::pathSeparator());
         if (mReplace) {
-            if (ClientFiles::isDirectory(p))
+            if (isDirectory(p))
                 continue;
         } else {
-            const ClientFiles::Creation made = ClientFiles::createNew(p);
+            const UOs::Creation made = UOs::createNewFile(p.c_str());
             // Windows may refuse a directory of that name with another error than "exists".
-            if (made == ClientFiles::Exists || ClientFiles::isDirectory(p))
+            if (made == UOs::Exists || isDirectory(p))
                 continue;
-            if (made == ClientFiles::Failed) {
+            if (made == UOs::CreateFailed) {
                 error = "cannot create '" + p + "'";
                 return false;
             }

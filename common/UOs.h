@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 // The operating-system seam: the few services whose Windows and POSIX forms differ.
 // UOsWin.cpp and UOsPosix.cpp implement it; the build picks one, so no other code asks
@@ -22,4 +23,16 @@ public:
     static void sleepMs(int ms);
     // A modal box on Windows; standard error elsewhere. Returns when it is dismissed.
     static void alertBox(const char* text, const char* caption);
+
+    // The client's file services. Paths are taken as the platform reads them.
+    enum Creation { Created, Exists, CreateFailed };
+    // Creates path as a new empty file, and only if nothing of that name exists: the check
+    // and the creation are one step, so a file that appears meanwhile is never overwritten.
+    static Creation createNewFile(const char* path);
+    static bool isDirectory(const char* path);
+    // One directory; its parent must exist.
+    static bool makeDirectory(const char* path);
+    static bool isTerminal(std::FILE* stream);
+    // The separator this platform's users write; '/' separates everywhere as well.
+    static char pathSeparator();
 };

@@ -1,8 +1,12 @@
 #include "common/UOs.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 std::uint32_t UOs::tickCount()
 {
@@ -35,3 +39,24 @@ void UOs::alertBox(const char* text, const char* caption)
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
 }
+
+UOs::Creation UOs::createNewFile(const char* path)
+{
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0)
+        return errno == EEXIST ? Exists : CreateFailed;
+    ::close(fd);
+    return Created;
+}
+
+bool UOs::isDirectory(const char* path)
+{
+    struct stat st;
+    return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool UOs::makeDirectory(const char* path) { return ::mkdir(path, 0777) == 0; }
+
+bool UOs::isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+
+char UOs::pathSeparator() { return '/'; }

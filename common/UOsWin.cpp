@@ -2,7 +2,12 @@
 
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 
 std::uint32_t UOs::tickCount() { return GetTickCount(); }
 
@@ -22,3 +27,25 @@ void UOs::alertBox(const char* text, const char* caption)
     std::fflush(stderr);
     MessageBoxA(nullptr, text, caption, MB_OK);
 }
+
+UOs::Creation UOs::createNewFile(const char* path)
+{
+    const int fd = ::_open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return errno == EEXIST ? Exists : CreateFailed;
+    ::_close(fd);
+    return Created;
+}
+
+bool UOs::isDirectory(const char* path)
+{
+    // Unlike the run-time's _stat, this takes a path with a trailing backslash.
+    const DWORD attributes = ::GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool UOs::makeDirectory(const char* path) { return ::_mkdir(path) == 0; }
+
+bool UOs::isTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
+
+char UOs::pathSeparator() { return '\\'; }

@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-struct sockaddr_in;
-
 // Splits "host:port" into its host text and port. True only for a non-empty host and a
 // port from 1 to 65535; logs nothing, the caller falls back to its default address.
 bool parseAddress(const UString& text, UString& host, int& port);
@@ -15,9 +13,8 @@ bool resolveHost(const UString& text, UString& result);
 
 // A TCP endpoint over IPv4. The object is a plain record of a handle: copies name the same
 // handle, the destructor never closes it, and only close() does. USockTcp moves the bytes.
-//
-// This is the socket seam: USockWin.cpp (Winsock) and USockPosix.cpp (BSD sockets) hold
-// everything that differs between the two, and the build compiles one of them.
+// Everything here is written once; the calls that differ between Winsock and BSD sockets
+// are behind the socket seam (USockSys.h).
 class USock {
 public:
     typedef std::uintptr_t Handle;
@@ -39,6 +36,9 @@ public:
     void reset();
     bool open(const UString& addressText, int port);
     bool bind();
+    // With the system's largest backlog: clients that arrive in a burst wait in the queue
+    // instead of being dropped by the kernel.
+    bool listen();
     bool listen(int backlog);
     bool accept(USock& client);
     // The client side of open: connects to address and port.
@@ -49,13 +49,12 @@ public:
     // unreachable address fails as soon as the system knows. The socket keeps its
     // blocking mode either way.
     ConnectResult connect(double timeout);
+    // Takes over handle, recording the address and port it is bound to.
     bool attach(Handle handle);
     bool close();
     bool setNonBlocking();
     bool setBlocking();
     bool getPeerAddress(UString& name, UString& peerAddress);
-    static void sleep(double seconds);
-    bool getSockAddr(sockaddr_in& out);
 
     Handle sock;
     // 1 while the socket is in the platform's default blocking mode.
@@ -73,15 +72,4 @@ protected:
     int platformRecv(char* buf, int n, bool& broken);
     // Waits until the socket can take (forWrite) or give bytes, for at most seconds.
     void waitReady(bool forWrite, double seconds);
-
-private:
-    static Handle createTcpSocket();
-    static void closeHandle(Handle handle);
-    // The address of a dotted text, in network byte order; false for text inet_addr refuses.
-    static bool dottedAddress(const char* text, std::uint32_t& out);
-    // The first IPv4 address the name service gives for text.
-    static bool lookupName(const char* text, std::uint32_t& out);
-    static bool dottedText(std::uint32_t addr, UString& out);
-
-    friend bool resolveHost(const UString& text, UString& result);
 };

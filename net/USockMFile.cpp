@@ -1,16 +1,25 @@
 #include "net/USockMFile.h"
 
+#include "common/UFile.h"
 #include "common/ULog.h"
 #include "net/USock.h"
 #include "net/USockMString.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
-void logError(const char* msg) { ULog::write(msg, ULog::Error); }
+bool logError(const char* msg)
+{
+    ULog::write(msg, ULog::Error);
+    return false;
+}
+
+// The content's one buffer of chunk bytes; null when there is no memory for it.
+std::unique_ptr<char[]> pieceBuffer(int piece) { return std::unique_ptr<char[]>(new (std::nothrow) char[piece]); }
 
 // Every piece of the content is one transfer, and a transfer on a blocking socket switches
 // it to non-blocking and back. The content switches once for all its pieces instead: under
@@ -50,146 +59,90 @@ USockMFile::USockMFile(const UString& local, const UString& remote)
 
 bool USockMFile::write(USock& socket)
 {
-    std::FILE* file = std::fopen(localName.str(), "rb");
-    if (file == nullptr) {
-        logError("USockMFile::write(): file==NULL: could not open file");
-        return false;
-    }
+    UFile file(localName.str(), "rb");
+    if (!file.isOpen())
+        return logError("USockMFile::write(): file==NULL: could not open file");
     unsigned char word[4];
     putInt(word, type);
-    if (socket.send(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4) {
-        logError("USockMFile::write(): iRes==sizeof(Type): could not send type");
-        std::fclose(file);
-        return false;
-    }
+    if (socket.send(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4)
+        return logError("USockMFile::write(): iRes==sizeof(Type): could not send type");
     USockMString name(remoteName);
-    if (!name.write(socket)) {
-        logError("USockMFile::write(): could not send remoteName");
-        std::fclose(file);
-        return false;
-    }
-    if (std::fseek(file, 0, SEEK_END) != 0) {
-        logError("USockMFile::write(): could not find file size");
-        std::fclose(file);
-        return false;
-    }
+    if (!name.write(socket))
+        return logError("USockMFile::write(): could not send remoteName");
+    if (std::fseek(file.get(), 0, SEEK_END) != 0)
+        return logError("USockMFile::write(): could not find file size");
     // The wire carries a signed 32-bit size: a file it cannot describe is not announced
     // with a wrong one.
-    const long position = std::ftell(file);
-    if (position < 0 || position > 0x7fffffffL) {
-        logError("USockMFile::write(): could not find file size");
-        std::fclose(file);
-        return false;
-    }
+    const long position = std::ftell(file.get());
+    if (position < 0 || position > 0x7fffffffL)
+        return logError("USockMFile::write(): could not find file size");
     const int size = static_cast<int>(position);
-    if (std::fseek(file, 0, SEEK_SET) != 0) {
-        logError("USockMFile::write(): could not reset file position");
-        std::fclose(file);
-        return false;
-    }
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return logError("USockMFile::write(): could not reset file position");
     putInt(word, size);
-    if (socket.send(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4) {
-        logError("USockMFile::write(): iRes==sizeof(Type): could not send type");
-        std::fclose(file);
-        return false;
-    }
+    if (socket.send(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4)
+        return logError("USockMFile::write(): iRes==sizeof(Type): could not send type");
     const int piece = chunk < 1 ? 1 : chunk;
-    char* buf = static_cast<char*>(std::malloc(static_cast<size_t>(piece)));
-    if (buf == nullptr) {
-        logError("USockMFile::write(): buf==NULL: memory allocation error");
-        std::fclose(file);
-        return false;
-    }
+    const std::unique_ptr<char[]> buf = pieceBuffer(piece);
+    if (!buf)
+        return logError("USockMFile::write(): buf==NULL: memory allocation error");
     ContentMode mode(socket);
+    // At least one piece, if only an empty one: an empty file's content is one empty send.
     int sent = 0;
-    for (;;) {
-        int n = static_cast<int>(std::fread(buf, 1, static_cast<size_t>(piece), file));
+    do {
+        int n = static_cast<int>(std::fread(buf.get(), 1, static_cast<size_t>(piece), file.get()));
         if (n == 0) {
-            std::memset(buf, 0, static_cast<size_t>(piece));
+            std::memset(buf.get(), 0, static_cast<size_t>(piece));
             n = piece;
         }
         if (n > size - sent)
             n = size - sent;
         sent += n;
-        if (socket.send(buf, n, timeout, interval, chunk) != n || (sent == size && !mode.restore())) {
-            logError("USockMFile::write(): iRes!=n: could not send buf");
-            std::free(buf);
-            std::fclose(file);
-            return false;
-        }
-        if (sent == size) {
-            std::free(buf);
-            std::fclose(file);
-            return true;
-        }
-    }
+        if (socket.send(buf.get(), n, timeout, interval, chunk) != n || (sent == size && !mode.restore()))
+            return logError("USockMFile::write(): iRes!=n: could not send buf");
+    } while (sent < size);
+    return true;
 }
 
 bool USockMFile::read(USock& socket)
 {
-    if (readType(socket) != kString) {
-        logError("USockMFile::read(): received message is not a string");
-        return false;
-    }
+    if (readType(socket) != kString)
+        return logError("USockMFile::read(): received message is not a string");
     USockMString name;
     name.copySettings(*this);
-    if (!name.read(socket)) {
-        logError("USockMFile::read(): could not read file name");
-        return false;
-    }
+    if (!name.read(socket))
+        return logError("USockMFile::read(): could not read file name");
     if (remoteName.isEmpty())
         remoteName = name.text;
     unsigned char word[4];
-    if (socket.recv(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4) {
-        logError("USockMFile::read(): iRes==sizeof(Type): could not read file size");
-        return false;
-    }
+    if (socket.recv(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4)
+        return logError("USockMFile::read(): iRes==sizeof(Type): could not read file size");
     const char* const contentFailed = "USockMFile::read(): iRes==currentChunk: could not read file content";
     const int size = getInt(word);
-    if (size < 0) {
-        // Refused before the target is created or truncated.
-        logError(contentFailed);
-        return false;
-    }
-    std::FILE* file = std::fopen(remoteName.str(), append ? "ab" : "wb");
-    if (file == nullptr) {
+    // Refused before the target is created or truncated.
+    if (size < 0)
+        return logError(contentFailed);
+    UFile file(remoteName.str(), append ? "ab" : "wb");
+    if (!file.isOpen()) {
         UString msg("USockMFile::read(): iRes==sizeof(Type): could not open file ");
         msg += remoteName;
         msg += append ? " for appending" : " for writeing";
-        logError(msg.str());
-        return false;
+        return logError(msg.str());
     }
     const int piece = chunk < 1 ? 1 : chunk;
-    char* buf = static_cast<char*>(std::malloc(static_cast<size_t>(piece)));
-    if (buf == nullptr) {
-        logError("USockMFile::read(): buf==NULL: memory allocation error");
-        std::fclose(file);
-        return false;
-    }
+    const std::unique_ptr<char[]> buf = pieceBuffer(piece);
+    if (!buf)
+        return logError("USockMFile::read(): buf==NULL: memory allocation error");
     ContentMode mode(socket);
     int received = 0;
-    int n = piece;
-    for (;;) {
-        if (n > size - received)
-            n = size - received;
-        if (socket.recv(buf, n, timeout, interval, chunk) != n || (received + n == size && !mode.restore())) {
-            logError(contentFailed);
-            std::free(buf);
-            std::fclose(file);
-            return false;
-        }
+    do {
+        const int n = piece < size - received ? piece : size - received;
+        if (socket.recv(buf.get(), n, timeout, interval, chunk) != n || (received + n == size && !mode.restore()))
+            return logError(contentFailed);
         received += n;
-        if (std::fwrite(buf, 1, static_cast<size_t>(n), file) != static_cast<size_t>(n)) {
-            // The read reports its write failure in these words.
-            logError("USockMFile::write(): sRes!=n: could not write buf");
-            std::free(buf);
-            std::fclose(file);
-            return false;
-        }
-        if (received == size) {
-            std::free(buf);
-            std::fclose(file);
-            return true;
-        }
-    }
+        // The read reports its write failure in these words.
+        if (std::fwrite(buf.get(), 1, static_cast<size_t>(n), file.get()) != static_cast<size_t>(n))
+            return logError("USockMFile::write(): sRes!=n: could not write buf");
+    } while (received < size);
+    return true;
 }

@@ -3,8 +3,9 @@
 #include "common/ULog.h"
 #include "net/USock.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 USockMString::USockMString() { type = kString; }
 
@@ -15,16 +16,15 @@ void USockMString::setText(const UString& s) { text = s; }
 bool USockMString::write(USock& socket)
 {
     const int n = text.length() + 1;
-    unsigned char* buf = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(n) + 8));
-    if (buf == nullptr) {
+    const std::unique_ptr<unsigned char[]> buf(new (std::nothrow) unsigned char[static_cast<size_t>(n) + 8]);
+    if (!buf) {
         ULog::write("USockMString::write(): buf==NULL: memory allocation error", ULog::Error);
         return false;
     }
-    putInt(buf, type);
-    putInt(buf + 4, n);
-    std::memcpy(buf + 8, text.str(), static_cast<size_t>(n));
-    const int sent = socket.send(reinterpret_cast<char*>(buf), n + 8, timeout, interval, chunk);
-    std::free(buf);
+    putInt(buf.get(), type);
+    putInt(buf.get() + 4, n);
+    std::memcpy(buf.get() + 8, text.str(), static_cast<size_t>(n));
+    const int sent = socket.send(reinterpret_cast<char*>(buf.get()), n + 8, timeout, interval, chunk);
     if (sent != n + 8) {
         ULog::write("USockMString::write(): iRes==tSize: could not send message", ULog::Error);
         return false;
@@ -49,18 +49,12 @@ bool USockMString::read(USock& socket)
     }
     // One byte more than the body, always zero: a body without its zero byte ends there
     // and still gives all its bytes as the text.
-    char* body = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
-    if (body == nullptr) {
+    const std::unique_ptr<char[]> body(new (std::nothrow) char[static_cast<size_t>(size) + 1]);
+    if (!body || socket.recv(body.get(), size, timeout, interval, chunk) != size) {
         ULog::write(bodyFailed, ULog::Error);
         return false;
     }
     body[size] = '\0';
-    if (socket.recv(body, size, timeout, interval, chunk) != size) {
-        std::free(body);
-        ULog::write(bodyFailed, ULog::Error);
-        return false;
-    }
-    text = body;
-    std::free(body);
+    text = body.get();
     return true;
 }

@@ -10,10 +10,6 @@ USockMessage::USockMessage() : type(0), timeout(-1.0), interval(0.1), chunk(kDef
 
 USockMessage::~USockMessage() = default;
 
-int USockMessage::getType() const { return type; }
-
-bool USockMessage::isType(int code) const { return type == code; }
-
 void USockMessage::copySettings(const USockMessage& other)
 {
     timeout = other.timeout;
@@ -54,12 +50,6 @@ bool USockMessage::checkAbort(int code, USock& socket, USockMAbort& abort)
         return false;
     abort.read(socket);
     return true;
-}
-
-bool USockMessage::sendAbort(USock& socket)
-{
-    USockMAbort abort;
-    return abort.write(socket);
 }
 
 bool USockMessage::sendAbort(USock& socket, USockMAbort& abort) { return abort.write(socket); }

@@ -29,9 +29,7 @@ public:
     // Leaves type to the derived class; a plain USockMessage (type 0) only reads type codes.
     USockMessage();
     virtual ~USockMessage();
-    virtual int getType() const;
 
-    bool isType(int code) const;
     // Takes the other message's transfer settings, so that a message read inside another one
     // moves with the outer message's settings.
     void copySettings(const USockMessage& other);
@@ -41,8 +39,6 @@ public:
     // For code 4, reads the rest of the peer's abort into abort and returns true, whatever
     // that read gave; for any other code reads nothing and returns false.
     bool checkAbort(int code, USock& socket, USockMAbort& abort);
-    // Sends a default abort: its title and name, and three empty texts.
-    bool sendAbort(USock& socket);
     bool sendAbort(USock& socket, USockMAbort& abort);
 
     // The 4 wire bytes of an integer, and back.

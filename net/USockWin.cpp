@@ -1,5 +1,5 @@
 // The Winsock side of the socket seam: what draxomeServer runs on.
-#include "net/USock.h"
+#include "net/USockSys.h"
 
 #include "common/ULog.h"
 
@@ -9,23 +9,42 @@
 
 namespace {
 
-SOCKET sk(USock::Handle h) { return static_cast<SOCKET>(h); }
+SOCKET sk(USockSys::Handle h) { return static_cast<SOCKET>(h); }
 
 // A program the server starts (the print program, which -view leaves running) would
 // otherwise inherit the listening socket and the client's connection, keep the connection
 // open after the server has closed it, and hold the port after the server has ended.
-SOCKET notInherited(SOCKET s)
+USockSys::Handle notInherited(SOCKET s)
 {
-    if (s != INVALID_SOCKET)
-        SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
-    return s;
+    if (s == INVALID_SOCKET)
+        return USockSys::kInvalid;
+    SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    return static_cast<USockSys::Handle>(s);
 }
 
 bool wouldBlock(int err) { return err == WSAEWOULDBLOCK || err == WSAEINTR || err == WSAEINPROGRESS; }
 
+sockaddr_in toSockaddr(const USockSys::Endpoint& e)
+{
+    sockaddr_in sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(static_cast<u_short>(e.port));
+    sa.sin_addr.s_addr = e.address;
+    return sa;
+}
+
+timeval msTimeval(int ms)
+{
+    timeval tv;
+    tv.tv_sec = ms / 1000;
+    tv.tv_usec = (ms % 1000) * 1000;
+    return tv;
+}
+
 } // namespace
 
-bool USock::initWSocket()
+bool USockSys::startup()
 {
     WSADATA data;
     if (WSAStartup(0x0202, &data) != 0) {
@@ -40,213 +59,109 @@ bool USock::initWSocket()
     return true;
 }
 
-void USock::cleanupWSocket() { WSACleanup(); }
+void USockSys::cleanup() { WSACleanup(); }
 
-USock::Handle USock::createTcpSocket()
+USockSys::Handle USockSys::createTcp() { return notInherited(::socket(AF_INET, SOCK_STREAM, 0)); }
+
+bool USockSys::closeHandle(Handle h) { return ::closesocket(sk(h)) != SOCKET_ERROR; }
+
+bool USockSys::setNonBlocking(Handle h, bool on)
 {
-    const SOCKET s = notInherited(::socket(AF_INET, SOCK_STREAM, 0));
-    return s == INVALID_SOCKET ? kInvalidHandle : static_cast<Handle>(s);
+    u_long mode = on ? 1 : 0;
+    return ::ioctlsocket(sk(h), FIONBIO, &mode) != SOCKET_ERROR;
 }
 
-void USock::closeHandle(Handle handle) { ::closesocket(sk(handle)); }
-
-bool USock::dottedAddress(const char* text, std::uint32_t& out)
+bool USockSys::dottedAddress(const char* text, std::uint32_t& out)
 {
     const unsigned long a = ::inet_addr(text);
-    if (a == INADDR_NONE)
-        return false;
     out = static_cast<std::uint32_t>(a);
+    return a != INADDR_NONE;
+}
+
+bool USockSys::lookupName(const char* text, std::uint32_t& out)
+{
+    const hostent* entry = ::gethostbyname(text);
+    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list[0] == nullptr)
+        return false;
+    std::memcpy(&out, entry->h_addr_list[0], sizeof out);
     return true;
 }
 
-bool USock::lookupName(const char* text, std::uint32_t& out)
+bool USockSys::bindTo(Handle h, const Endpoint& at)
 {
-    const hostent* h = ::gethostbyname(text);
-    if (h == nullptr || h->h_addrtype != AF_INET || h->h_addr_list[0] == nullptr)
-        return false;
-    std::memcpy(&out, h->h_addr_list[0], sizeof out);
-    return true;
+    const sockaddr_in sa = toSockaddr(at);
+    return ::bind(sk(h), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != SOCKET_ERROR;
 }
 
-bool USock::dottedText(std::uint32_t addr, UString& out)
-{
-    in_addr a;
-    a.s_addr = addr;
-    const char* text = ::inet_ntoa(a);
-    if (text == nullptr)
-        return false;
-    out = text;
-    return true;
-}
+bool USockSys::listenOn(Handle h, int backlog) { return ::listen(sk(h), backlog) != SOCKET_ERROR; }
 
-bool USock::getSockAddr(sockaddr_in& out)
-{
-    std::memset(&out, 0, sizeof out);
-    out.sin_family = AF_INET;
-    out.sin_port = htons(static_cast<u_short>(port));
-    std::uint32_t a = 0;
-    if (!dottedAddress(address.str(), a) && !lookupName(address.str(), a))
-        return false;
-    out.sin_addr.s_addr = a;
-    return true;
-}
+int USockSys::maxBacklog() { return SOMAXCONN; }
 
-bool USock::bind()
-{
-    sockaddr_in sa;
-    if (!getSockAddr(sa))
-        return false;
-    return ::bind(sk(sock), reinterpret_cast<const sockaddr*>(&sa), 16) != SOCKET_ERROR;
-}
-
-bool USock::listen(int backlog) { return ::listen(sk(sock), backlog) != SOCKET_ERROR; }
-
-bool USock::accept(USock& client)
+USockSys::Handle USockSys::acceptNext(Handle h)
 {
     // A client that reset its connection while it waited in the backlog fails this accept
     // only (WSAECONNRESET); it must not end the server for everyone.
     SOCKET s;
     do {
-        s = notInherited(::accept(sk(sock), nullptr, nullptr));
+        s = ::accept(sk(h), nullptr, nullptr);
     } while (s == INVALID_SOCKET && (WSAGetLastError() == WSAECONNRESET || WSAGetLastError() == WSAEINTR));
-    return client.attach(s == INVALID_SOCKET ? kInvalidHandle : static_cast<Handle>(s));
+    return notInherited(s);
 }
 
-bool USock::connect()
+USockSys::Progress USockSys::startConnect(Handle h, const Endpoint& to)
 {
-    sockaddr_in sa;
-    if (!getSockAddr(sa))
-        return false;
-    return ::connect(sk(sock), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != SOCKET_ERROR;
+    const sockaddr_in sa = toSockaddr(to);
+    if (::connect(sk(h), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != SOCKET_ERROR)
+        return Done;
+    return WSAGetLastError() == WSAEWOULDBLOCK ? Pending : Failed;
 }
 
-USock::ConnectResult USock::connect(double timeout)
+USockSys::Progress USockSys::waitConnected(Handle h, int ms)
 {
-    sockaddr_in sa;
-    if (!getSockAddr(sa))
-        return ConnectFailed;
-    // Winsock cannot tell a socket's mode: the object's own record says which to go back to.
-    u_long on = 1;
-    if (::ioctlsocket(sk(sock), FIONBIO, &on) == SOCKET_ERROR)
-        return ConnectFailed;
-    ConnectResult result = ConnectFailed;
-    if (::connect(sk(sock), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != SOCKET_ERROR) {
-        result = Connected;
-    } else if (WSAGetLastError() == WSAEWOULDBLOCK) {
-        // A connection that is made turns the socket writable; one that fails is reported
-        // in the exception set, not as writable.
-        fd_set writable;
-        fd_set failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(sk(sock), &writable);
-        FD_SET(sk(sock), &failed);
-        const double ms = timeout < 0 ? 0 : timeout * 1000.0;
-        const long total = ms >= 2e9 ? 2000000000L : static_cast<long>(ms);
-        timeval tv;
-        tv.tv_sec = total / 1000;
-        tv.tv_usec = (total % 1000) * 1000;
-        const int r = ::select(0, nullptr, &writable, &failed, &tv);
-        if (r == 0) {
-            result = ConnectTimedOut;
-        } else if (r > 0 && FD_ISSET(sk(sock), &writable) && !FD_ISSET(sk(sock), &failed)) {
-            int err = 0;
-            int len = sizeof err;
-            const bool ok =
-                ::getsockopt(sk(sock), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) == 0 && err == 0;
-            result = ok ? Connected : ConnectFailed;
-        }
-    }
-    if (blocking != 0) {
-        u_long off = 0;
-        if (::ioctlsocket(sk(sock), FIONBIO, &off) == SOCKET_ERROR)
-            return ConnectFailed;
-    }
-    return result;
+    // A connection that is made turns the socket writable; one that fails is reported in
+    // the exception set, not as writable.
+    fd_set writable;
+    fd_set failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(sk(h), &writable);
+    FD_SET(sk(h), &failed);
+    timeval tv = msTimeval(ms);
+    const int r = ::select(0, nullptr, &writable, &failed, &tv);
+    if (r == 0)
+        return Pending;
+    if (r < 0 || !FD_ISSET(sk(h), &writable) || FD_ISSET(sk(h), &failed))
+        return Failed;
+    int err = 0;
+    int len = sizeof err;
+    return ::getsockopt(sk(h), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) == 0 && err == 0 ? Done
+                                                                                                          : Failed;
 }
 
-bool USock::attach(Handle handle)
+bool USockSys::endpointOf(Handle h, bool peer, Endpoint& out)
 {
     sockaddr_in sa;
     int len = sizeof sa;
-    UString text;
-    if (handle == kInvalidHandle || ::getsockname(sk(handle), reinterpret_cast<sockaddr*>(&sa), &len) == SOCKET_ERROR ||
-        !dottedText(sa.sin_addr.s_addr, text)) {
-        reset();
+    sockaddr* p = reinterpret_cast<sockaddr*>(&sa);
+    if ((peer ? ::getpeername(sk(h), p, &len) : ::getsockname(sk(h), p, &len)) == SOCKET_ERROR)
         return false;
-    }
-    address = text;
-    port = ntohs(sa.sin_port);
-    sock = handle;
-    blocking = 1;
+    out.address = sa.sin_addr.s_addr;
+    out.port = ntohs(sa.sin_port);
     return true;
 }
 
-bool USock::close()
+int USockSys::transfer(Handle h, bool sending, char* buf, int n, bool& broken)
 {
-    if (::closesocket(sk(sock)) == SOCKET_ERROR) {
-        reset();
-        return false;
-    }
-    return true;
-}
-
-bool USock::setNonBlocking()
-{
-    u_long on = 1;
-    if (::ioctlsocket(sk(sock), FIONBIO, &on) == SOCKET_ERROR)
-        return false;
-    blocking = 0;
-    return true;
-}
-
-bool USock::setBlocking()
-{
-    u_long off = 0;
-    if (::ioctlsocket(sk(sock), FIONBIO, &off) == SOCKET_ERROR)
-        return false;
-    blocking = 1;
-    return true;
-}
-
-bool USock::getPeerAddress(UString& name, UString& peerAddress)
-{
-    sockaddr_in sa;
-    int len = sizeof sa;
-    if (::getpeername(sk(sock), reinterpret_cast<sockaddr*>(&sa), &len) == SOCKET_ERROR)
-        return false;
-    UString text;
-    if (!dottedText(sa.sin_addr.s_addr, text))
-        return false;
-    peerAddress = text;
-    name = text;
-    return true;
-}
-
-int USock::platformSend(const char* buf, int n, bool& broken)
-{
-    const int r = ::send(sk(sock), buf, n, 0);
-    broken = r == SOCKET_ERROR && !wouldBlock(WSAGetLastError());
+    const int r = sending ? ::send(sk(h), buf, n, 0) : ::recv(sk(h), buf, n, 0);
+    broken = (r == SOCKET_ERROR && !wouldBlock(WSAGetLastError())) || (!sending && r == 0 && n > 0);
     return r;
 }
 
-int USock::platformRecv(char* buf, int n, bool& broken)
-{
-    const int r = ::recv(sk(sock), buf, n, 0);
-    broken = (r == SOCKET_ERROR && !wouldBlock(WSAGetLastError())) || (r == 0 && n > 0);
-    return r;
-}
-
-void USock::waitReady(bool forWrite, double seconds)
+void USockSys::waitReady(Handle h, bool forWrite, int ms)
 {
     fd_set set;
     FD_ZERO(&set);
-    FD_SET(sk(sock), &set);
-    // Whole milliseconds, capped so a very long interval cannot overflow the fields.
-    const double ms = seconds * 1000.0;
-    const long total = ms >= 2e9 ? 2000000000L : static_cast<long>(ms);
-    timeval tv;
-    tv.tv_sec = total / 1000;
-    tv.tv_usec = (total % 1000) * 1000;
+    FD_SET(sk(h), &set);
+    timeval tv = msTimeval(ms);
     ::select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &tv);
 }

@@ -6,11 +6,13 @@
 #include "common/UString.h"
 #include "print/PrintArgs.h"
 #include "printer/DirectPrint.h"
+#include "printer/OwnedFile.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -124,39 +126,34 @@ bool FileJob::printDirect()
         ULog::write("draxomeDirect(): cannot open filename; filename is EMPTY", ULog::Error);
         return false;
     }
-    std::FILE* f = std::fopen(mArgs.filename, "rb");
+    OwnedFile file(mArgs.filename, "rb");
+    std::FILE* f = file.get();
     if (f == nullptr) {
         ULog::write("draxomeDirect(): cannot open file", ULog::Error);
         return false;
     }
     if (std::fseek(f, 0, SEEK_END) != 0) {
         ULog::write("draxomeDirect(): cannot set offset in file(end)", ULog::Error);
-        std::fclose(f);
         return false;
     }
     const long size = std::ftell(f);
     if (size == -1) {
         ULog::write("draxomeDirect(): ftell(): cannot get offset in file(start)", ULog::Error);
-        std::fclose(f);
         return false;
     }
     if (std::fseek(f, 0, SEEK_SET) != 0) {
         ULog::write("draxomeDirect(): cannot set offset in file(start)", ULog::Error);
-        std::fclose(f);
         return false;
     }
     const std::size_t bytes = static_cast<std::size_t>(size);
-    char* buffer = static_cast<char*>(std::malloc(bytes + 1));
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[bytes + 1]);
     if (buffer == nullptr) {
         ULog::write("draxomeDirect(): cannot alocate memory", ULog::Error);
-        std::fclose(f);
         return false;
     }
-    const std::size_t got = std::fread(buffer, 1, bytes, f);
+    const std::size_t got = std::fread(buffer.get(), 1, bytes, f);
     if (std::ferror(f)) {
         ULog::write("draxomeDirect(): cannot read file", ULog::Error);
-        std::fclose(f);
-        std::free(buffer);
         return false;
     }
     if (got < bytes)
@@ -164,10 +161,8 @@ bool FileJob::printDirect()
     // The document ends at its first NUL byte; a text file is sent whole.
     buffer[got] = '\0';
 
-    const bool printed = draxomeDirect(mArgs.printername, mArgs.docname, buffer);
+    const bool printed = draxomeDirect(mArgs.printername, mArgs.docname, buffer.get());
     if (!printed)
         ULog::write("draxomeDirect(): cannot print document", ULog::Error);
-    std::fclose(f);
-    std::free(buffer);
     return printed;
 }

@@ -1,11 +1,12 @@
 #include "print/PrintArgs.h"
 
+#include "common/UCmdLine.h"
 #include "common/ULog.h"
 #include "common/UString.h"
+#include "printer/OwnedFile.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 const char* const PrintArgs::kVersion = "v5.3.9";
@@ -16,7 +17,6 @@ PrintArgs args;
 namespace {
 
 const char* const kArrayError = "retrive_argcargv(): memory error (command line)";
-const char* const kTokenError = "retrive_argcargv(): memory error argv[n] (command line)";
 const char* const kNestedTooDeep = "command line: cmdfile: command files nested more than 10 deep";
 const char* const kTooManyPages = "command line: p: more than 10000 page numbers, the rest is ignored";
 
@@ -140,97 +140,21 @@ std::int32_t readScaled(const char* s, int shift)
 
 std::int32_t readTenths(const char* s) { return readScaled(s, 1); }
 
-// The end of the token that starts at p: the next space outside a quoted stretch, or the
-// end of the text.
-const char* tokenEnd(const char* p)
-{
-    bool quoted = false;
-    for (; *p != '\0'; ++p) {
-        if (*p == '"')
-            quoted = !quoted;
-        else if (*p == ' ' && !quoted)
-            break;
-    }
-    return p;
-}
-
 } // namespace
 
+// The print program splits its command line by the same rules as every other program of
+// the system (UCmdLine), so what the server checks is what this program reads. When memory
+// runs out, UCmdLine says which allocation failed and this program adds its own line.
 int retrive_argcargv(const char* text, int& argc, char**& argv)
 {
-    argc = 0;
-    argv = nullptr;
-    if (text == nullptr)
-        text = "";
-
-    std::int64_t count = 1;
-    for (const char* p = tokenEnd(text); *p != '\0'; p = tokenEnd(p + 1))
-        ++count;
-    if (count > 0x7fffffffLL / static_cast<std::int64_t>(sizeof(char*)))
+    if (!UCmdLine::getArgcArgv(UString(text != nullptr ? text : ""), argc, argv))
         return fail(kArrayError);
-
-    const int n = static_cast<int>(count);
-    char** tokens = static_cast<char**>(std::malloc(static_cast<size_t>(n) * sizeof(char*)));
-    if (tokens == nullptr)
-        return fail(kArrayError);
-
-    const char* p = text;
-    for (int i = 0; i < n; ++i) {
-        const char* end = tokenEnd(p);
-        const char* from = p;
-        size_t len = static_cast<size_t>(end - p);
-        if (len > 0 && *p == '"') {
-            // A lone double quote has no closing character to drop: it gives an empty token.
-            from = p + 1;
-            len = len >= 2 ? len - 2 : 0;
-        }
-        char* token = static_cast<char*>(std::malloc(len + 1));
-        if (token == nullptr) {
-            release_argcargv(i, tokens);
-            return fail(kTokenError);
-        }
-        std::memcpy(token, from, len);
-        token[len] = '\0';
-        tokens[i] = token;
-        p = *end != '\0' ? end + 1 : end;
-    }
-    argc = n;
-    argv = tokens;
     return 0;
 }
 
-void release_argcargv(int argc, char** argv)
-{
-    if (argv == nullptr)
-        return;
-    for (int i = 0; i < argc; ++i)
-        std::free(argv[i]);
-    std::free(argv);
-}
+void release_argcargv(int argc, char** argv) { UCmdLine::releaseArgcArgv(argc, argv); }
 
 PrintArgs::PrintArgs() { setDefaults(); }
-
-PrintArgs::PrintArgs(const PrintArgs& o)
-    : htext(o.htext), hline(o.hline), orientation(o.orientation), papersize(o.papersize),
-      left(o.left), right(o.right), top(o.top), bottom(o.bottom), log(o.log),
-      logsize(o.logsize), graph(o.graph), fontlist(o.fontlist), printlist(o.printlist),
-      reslist(o.reslist), resolution(o.resolution), minres(o.minres),
-      defaultres(o.defaultres), direct(o.direct), version(o.version), hbanner(o.hbanner),
-      hcenter(o.hcenter), view(o.view), copy(o.copy), run(o.run), response(o.response),
-      zoom(o.zoom)
-{
-    std::memcpy(filename, o.filename, sizeof filename);
-    std::memcpy(cmdfile, o.cmdfile, sizeof cmdfile);
-    std::memcpy(docname, o.docname, sizeof docname);
-    std::memcpy(fontface, o.fontface, sizeof fontface);
-    std::memcpy(logpath, o.logpath, sizeof logpath);
-    std::memcpy(logfile, o.logfile, sizeof logfile);
-    std::memcpy(printername, o.printername, sizeof printername);
-    std::memcpy(banner, o.banner, sizeof banner);
-    std::memcpy(copytarget, o.copytarget, sizeof copytarget);
-    std::memcpy(runcommand, o.runcommand, sizeof runcommand);
-    std::memcpy(responsepath, o.responsepath, sizeof responsepath);
-}
 
 void PrintArgs::setDefaults()
 {
@@ -283,173 +207,197 @@ int PrintArgs::parse(const char* text)
 
 int PrintArgs::parseArgv(int argc, const char* const* argv) { return parseTokens(argc, argv, 0); }
 
+namespace {
+
+// What the parser does after an option's value is stored.
+enum class Then { Nothing, ReadCmdfile, ReadYres };
+
+// One option: its word after the dash, the error logged when its value is missing (null
+// for an option without a value), and what it does with the value: null when it was
+// taken, else the error to log, and the parse fails.
+struct Option {
+    const char* word;
+    const char* missing;
+    const char* (*apply)(PrintArgs& o, const char* value);
+    Then then = Then::Nothing;
+};
+
+const char* text(char* field, int size, const char* value, const char* error)
+{
+    return takeText(field, size, value) ? nullptr : error;
+}
+
+// A text option that also turns its mode on.
+const char* textFor(bool& mode, char* field, const char* value, const char* error)
+{
+    if (!takeText(field, PrintArgs::kTextSize, value))
+        return error;
+    mode = true;
+    return nullptr;
+}
+
+const char* store(std::int32_t& field, std::int32_t value)
+{
+    field = value;
+    return nullptr;
+}
+
+const char* set(bool& flag, bool value)
+{
+    flag = value;
+    return nullptr;
+}
+
+// A number that must not be 0: no digits read as 0 too.
+const char* nonZero(std::int32_t& field, std::int32_t value, const char* error)
+{
+    field = value;
+    return value == 0 ? error : nullptr;
+}
+
+void writeVersionFile()
+{
+    OwnedFile file(PrintArgs::kVersionFile, "wb");
+    if (!file.isOpen()) {
+        ULog::write("Could not open version.txt", ULog::Error);
+        return;
+    }
+    const size_t len = std::strlen(PrintArgs::kVersion);
+    const bool written = std::fwrite(PrintArgs::kVersion, 1, len, file.get()) == len;
+    if (!file.close() || !written)
+        ULog::write("Could not write version.txt", ULog::Error);
+}
+
+// A word of a fixed set, upper or lower case, for a 16-bit field. Any other word is logged
+// and the field keeps its value; the parse goes on.
+struct Word {
+    const char* upper;
+    const char* lower;
+    std::int16_t value;
+};
+
+template <size_t N>
+const char* choose(std::int16_t& field, const char* v, const Word (&words)[N], const char* error)
+{
+    for (const Word& w : words) {
+        if (std::strcmp(v, w.upper) == 0 || std::strcmp(v, w.lower) == 0) {
+            field = w.value;
+            return nullptr;
+        }
+    }
+    ULog::write(error, ULog::Error);
+    return nullptr;
+}
+
+const Word kOrientations[] = { { "PORTRAIT", "portrait", 1 }, { "LANDSCAPE", "landscape", 2 } };
+const Word kPapers[] = { { "A3", "a3", 8 }, { "A4", "a4", 9 }, { "A5", "a5", 11 } };
+
+typedef PrintArgs A;
+const int kText = PrintArgs::kTextSize;
+
+const Option kOptions[] = {
+    { "htext", "command line: htext",
+        [](A& o, const char* v) { return nonZero(o.htext, readTenths(v), "command line: htext"); } },
+    { "hline", "command line: hline", [](A& o, const char* v) { return store(o.hline, readTenths(v)); } },
+    { "open", "command line: open",
+        [](A& o, const char* v) { return text(o.filename, kText, v, "command line: open"); } },
+    { "cmdfile", "command line: cmdfile",
+        [](A& o, const char* v) { return text(o.cmdfile, kText, v, "command line: cmdfile"); }, Then::ReadCmdfile },
+    { "docname", "command line: docname",
+        [](A& o, const char* v) { return text(o.docname, kText, v, "command line: docname"); } },
+    { "fontface", "command line: fontface",
+        [](A& o, const char* v) { return text(o.fontface, PrintArgs::kFaceSize, v, "command line: fontface"); } },
+    { "orientation", "command line: orientation",
+        [](A& o, const char* v) { return choose(o.orientation, v, kOrientations, "command line: orientation"); } },
+    { "papersize", "command line: papersize",
+        [](A& o, const char* v) { return choose(o.papersize, v, kPapers, "command line: papersize"); } },
+    { "left", "command line: left", [](A& o, const char* v) { return store(o.left, readInteger(v)); } },
+    { "right", "command line: right", [](A& o, const char* v) { return store(o.right, readInteger(v)); } },
+    { "top", "command line: top", [](A& o, const char* v) { return store(o.top, readInteger(v)); } },
+    { "bottom", "command line: bottom",
+        [](A& o, const char* v) { return store(o.bottom, readInteger(v)); } },
+    { "disablelog", nullptr, [](A& o, const char*) { return set(o.log, false); } },
+    { "logsize", "command line: logsize",
+        [](A& o, const char* v) { return nonZero(o.logsize, readInteger(v), "command line: logsize"); } },
+    { "graph", nullptr, [](A& o, const char*) { return store(o.graph, 1); } },
+    { "fontlist", nullptr, [](A& o, const char*) { return set(o.fontlist, true); } },
+    { "printlist", nullptr, [](A& o, const char*) { return set(o.printlist, true); } },
+    { "reslist", nullptr, [](A& o, const char*) { return set(o.reslist, true); } },
+    { "printername", "command line: printername",
+        [](A& o, const char* v) { return text(o.printername, kText, v, "command line: printername"); } },
+    { "resolution", "command line: resolution",
+        [](A& o, const char* v) { return nonZero(o.resolution.xres, readInteger(v), "command line: resolution"); },
+        Then::ReadYres },
+    { "minres", "command line: minres",
+        [](A& o, const char* v) { return nonZero(o.minres, readInteger(v), "command line: minres/r/n"); } },
+    { "defaultres", nullptr, [](A& o, const char*) { return set(o.defaultres, true); } },
+    { "direct", nullptr, [](A& o, const char*) { return set(o.direct, true); } },
+    { "logfile", "command line: logfile",
+        [](A& o, const char* v) { return text(o.logfile, kText, v, "command line: logfile"); } },
+    { "ver", nullptr, [](A&, const char*) -> const char* { writeVersionFile(); return nullptr; } },
+    { "banner", "command line: banner",
+        [](A& o, const char* v) { return text(o.banner, kText, v, "command line: banner"); } },
+    { "hbanner", "command line: hbanner",
+        [](A& o, const char* v) { return nonZero(o.hbanner, readTenths(v), "command line: hbanner"); } },
+    { "hcenter", nullptr, [](A& o, const char*) { return set(o.hcenter, true); } },
+    { "pages", "command line: p",
+        [](A& o, const char* v) -> const char* {
+            return o.addPages(v) ? nullptr : "command line: p: could not add -pages";
+        } },
+    { "view", nullptr, [](A& o, const char*) { return set(o.view, true); } },
+    { "copy", "command line: copy",
+        [](A& o, const char* v) { return textFor(o.copy, o.copytarget, v, "command line: copy"); } },
+    { "run", "command line: run",
+        [](A& o, const char* v) { return textFor(o.run, o.runcommand, v, "command line: run"); } },
+    { "response", "command line: response",
+        [](A& o, const char* v) { return textFor(o.response, o.responsepath, v, "command line: response"); } },
+    { "zoom", "command line: zoom",
+        [](A& o, const char* v) { return nonZero(o.zoom, readScaled(v, 0), "command line: zoom"); } },
+};
+
+const Option* findOption(const char* word)
+{
+    for (const Option& o : kOptions)
+        if (std::strcmp(word, o.word) == 0)
+            return &o;
+    return nullptr;
+}
+
+} // namespace
+
 // depth counts the command files being read around these tokens: 0 for the command line.
 int PrintArgs::parseTokens(int argc, const char* const* argv, int depth)
 {
     for (int i = 0; i < argc; ++i) {
         const char* token = argv[i] != nullptr ? argv[i] : "";
-        // The token after an option is its value, whatever it looks like.
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        auto is = [&](const char* name) { return std::strcmp(token + 1, name) == 0; };
-
-        if (token[0] != '-') {
+        const Option* option = token[0] == '-' ? findOption(token + 1) : nullptr;
+        if (option == nullptr) {
             UString msg("Unknown option ");
             msg += token;
             ULog::write(msg, ULog::Error);
             continue;
         }
-
-        if (is("htext")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: htext");
-            htext = readTenths(v);
-            if (htext == 0)
-                return fail("command line: htext");
-        } else if (is("hline")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: hline");
-            hline = readTenths(v);
-        } else if (is("open")) {
-            if (!takeText(filename, kTextSize, value()))
-                return fail("command line: open");
-        } else if (is("cmdfile")) {
-            if (!takeText(cmdfile, kTextSize, value()))
-                return fail("command line: cmdfile");
+        // The token after an option is its value, whatever it looks like.
+        const char* value = nullptr;
+        if (option->missing != nullptr) {
+            if (i + 1 >= argc || argv[i + 1] == nullptr)
+                return fail(option->missing);
+            value = argv[++i];
+        }
+        const char* error = option->apply(*this, value);
+        if (error != nullptr)
+            return fail(error);
+        if (option->then == Then::ReadCmdfile) {
             if (depth >= kMaxCmdfileDepth)
                 return fail(kNestedTooDeep);
             if (readCmdfile(depth + 1) != 0)
                 return fail("command line: cmdfile");
-        } else if (is("docname")) {
-            if (!takeText(docname, kTextSize, value()))
-                return fail("command line: docname");
-        } else if (is("fontface")) {
-            if (!takeText(fontface, kFaceSize, value()))
-                return fail("command line: fontface");
-        } else if (is("orientation")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: orientation");
-            if (std::strcmp(v, "PORTRAIT") == 0 || std::strcmp(v, "portrait") == 0)
-                orientation = 1;
-            else if (std::strcmp(v, "LANDSCAPE") == 0 || std::strcmp(v, "landscape") == 0)
-                orientation = 2;
-            else
-                ULog::write("command line: orientation", ULog::Error);
-        } else if (is("papersize")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: papersize");
-            if (std::strcmp(v, "A3") == 0 || std::strcmp(v, "a3") == 0)
-                papersize = 8;
-            else if (std::strcmp(v, "A4") == 0 || std::strcmp(v, "a4") == 0)
-                papersize = 9;
-            else if (std::strcmp(v, "A5") == 0 || std::strcmp(v, "a5") == 0)
-                papersize = 11;
-            else
-                ULog::write("command line: papersize", ULog::Error);
-        } else if (is("left") || is("right") || is("top") || is("bottom")) {
-            std::int32_t* field = is("left") ? &left : is("right") ? &right : is("top") ? &top : &bottom;
-            const char* v = value();
-            if (v == nullptr) {
-                UString msg("command line: ");
-                msg += token + 1;
-                return fail(msg.str());
-            }
-            *field = readInteger(v);
-        } else if (is("disablelog")) {
-            log = false;
-        } else if (is("logsize")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: logsize");
-            logsize = readInteger(v);
-            if (logsize == 0)
-                return fail("command line: logsize");
-        } else if (is("graph")) {
-            graph = 1;
-        } else if (is("fontlist")) {
-            fontlist = true;
-        } else if (is("printlist")) {
-            printlist = true;
-        } else if (is("reslist")) {
-            reslist = true;
-        } else if (is("printername")) {
-            if (!takeText(printername, kTextSize, value()))
-                return fail("command line: printername");
-        } else if (is("resolution")) {
-            const char* x = value();
-            if (x == nullptr)
-                return fail("command line: resolution");
-            resolution.xres = readInteger(x);
-            if (resolution.xres == 0)
-                return fail("command line: resolution");
-            const char* y = value();
-            if (y == nullptr)
+        } else if (option->then == Then::ReadYres) {
+            if (i + 1 >= argc || argv[i + 1] == nullptr)
                 return fail("command line: resolution.xres");
-            resolution.yres = readInteger(y);
+            resolution.yres = readInteger(argv[++i]);
             if (resolution.yres == 0)
                 return fail("command line: resolution.yres");
-        } else if (is("minres")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: minres");
-            minres = readInteger(v);
-            if (minres == 0)
-                return fail("command line: minres/r/n");
-        } else if (is("defaultres")) {
-            defaultres = true;
-        } else if (is("direct")) {
-            direct = true;
-        } else if (is("logfile")) {
-            if (!takeText(logfile, kTextSize, value()))
-                return fail("command line: logfile");
-        } else if (is("ver")) {
-            writeVersionFile();
-        } else if (is("banner")) {
-            if (!takeText(banner, kTextSize, value()))
-                return fail("command line: banner");
-        } else if (is("hbanner")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: hbanner");
-            hbanner = readTenths(v);
-            if (hbanner == 0)
-                return fail("command line: hbanner");
-        } else if (is("hcenter")) {
-            hcenter = true;
-        } else if (is("pages")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: p");
-            if (!addPages(v))
-                return fail("command line: p: could not add -pages");
-        } else if (is("view")) {
-            view = true;
-        } else if (is("copy")) {
-            if (!takeText(copytarget, kTextSize, value()))
-                return fail("command line: copy");
-            copy = true;
-        } else if (is("run")) {
-            if (!takeText(runcommand, kTextSize, value()))
-                return fail("command line: run");
-            run = true;
-        } else if (is("response")) {
-            if (!takeText(responsepath, kTextSize, value()))
-                return fail("command line: response");
-            response = true;
-        } else if (is("zoom")) {
-            const char* v = value();
-            if (v == nullptr)
-                return fail("command line: zoom");
-            zoom = readScaled(v, 0);
-            if (zoom == 0)
-                return fail("command line: zoom");
-        } else {
-            UString msg("Unknown option ");
-            msg += token;
-            ULog::write(msg, ULog::Error);
         }
     }
     return 0;
@@ -460,17 +408,17 @@ int PrintArgs::parseTokens(int argc, const char* const* argv, int depth)
 // its text gone before the options are parsed.
 int PrintArgs::readCmdfile(int depth)
 {
-    std::FILE* f = std::fopen(cmdfile, "rb");
-    if (f == nullptr)
-        return -1;
     char text[kCmdfileLimit + 1];
-    const size_t n = std::fread(text, 1, kCmdfileLimit, f);
-    // A directory opens on some systems and then cannot be read.
-    const bool readFailed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (readFailed)
-        return -1;
-    text[n] = '\0';
+    {
+        OwnedFile file(cmdfile, "rb");
+        if (!file.isOpen())
+            return -1;
+        const size_t n = std::fread(text, 1, kCmdfileLimit, file.get());
+        // A directory opens on some systems and then cannot be read.
+        if (std::ferror(file.get()) != 0)
+            return -1;
+        text[n] = '\0';
+    }
 
     int argc = 0;
     char** argv = nullptr;
@@ -479,19 +427,6 @@ int PrintArgs::readCmdfile(int depth)
     const int result = parseTokens(argc, argv, depth);
     release_argcargv(argc, argv);
     return result;
-}
-
-void PrintArgs::writeVersionFile()
-{
-    std::FILE* f = std::fopen(kVersionFile, "wb");
-    if (f == nullptr) {
-        ULog::write("Could not open version.txt", ULog::Error);
-        return;
-    }
-    const size_t len = std::strlen(kVersion);
-    const bool written = std::fwrite(kVersion, 1, len, f) == len;
-    if (std::fclose(f) != 0 || !written)
-        ULog::write("Could not write version.txt", ULog::Error);
 }
 
 bool PrintArgs::addPages(const char* value)

@@ -46,9 +46,6 @@
 //   -response path    response = true, responsepath char[500]
 //   -zoom real        zoom          int32, stored only
 //   -pages list       pages         UVector<int>, accumulates over every -pages; empty: all
-//
-// A copy of the record (the job object keeps one) carries every field except `pages`: its
-// page list starts empty, and the page selection is always read from the global `args`.
 class PrintArgs {
 public:
     static constexpr int kTextSize = 500;
@@ -70,7 +67,7 @@ public:
     };
 
     PrintArgs();
-    PrintArgs(const PrintArgs& other);
+    PrintArgs(const PrintArgs&) = delete;
     PrintArgs& operator=(const PrintArgs&) = delete;
 
     void setDefaults();
@@ -125,16 +122,15 @@ public:
 private:
     int parseTokens(int argc, const char* const* argv, int depth);
     int readCmdfile(int depth);
-    void writeVersionFile();
 };
 
 // The one options record of the print program, with its defaults before main runs.
 extern PrintArgs args;
 
-// Splits text into argc separately allocated tokens (argv has exactly argc entries, no
-// terminating null). Only the space separates, outside double-quoted stretches; a token
-// that starts with a double quote loses its first and last character. 0 or -1; on -1
-// nothing is left allocated and argv is null.
+// Splits text into argc separately allocated tokens by the rules of UCmdLine::getArgcArgv:
+// only the space separates, outside double-quoted stretches; a token that starts with a
+// double quote loses its first and last character. 0 or -1; on -1 nothing is left
+// allocated and argv is null.
 int retrive_argcargv(const char* text, int& argc, char**& argv);
 // Frees what retrive_argcargv handed out.
 void release_argcargv(int argc, char** argv);

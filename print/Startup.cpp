@@ -6,6 +6,7 @@
 #include "print/PrintArgs.h"
 #include "print/Printfile.h"
 #include "printer/FontList.h"
+#include "printer/OwnedFile.h"
 #include "printer/PrinterList.h"
 #include "printer/PrinterSetup.h"
 #include "printer/WinVersion.h"
@@ -31,23 +32,14 @@ void copyField(char* field, const char* text)
 // opened nor created.
 bool limitLogFile(const char* path, std::int32_t limit)
 {
-    std::FILE* f = std::fopen(path, "r+b");
-    if (f == nullptr) {
-        f = std::fopen(path, "wb");
-        if (f == nullptr)
-            return false;
-        std::fclose(f);
-        return true;
-    }
-    std::fseek(f, 0, SEEK_END);
-    const long size = std::ftell(f);
-    std::fclose(f);
-    if (size > static_cast<long>(limit)) {
-        f = std::fopen(path, "wb");
-        if (f == nullptr)
-            return false;
-        std::fclose(f);
-    }
+    OwnedFile log(path, "r+b");
+    if (!log.isOpen())
+        return OwnedFile(path, "wb").isOpen();
+    std::fseek(log.get(), 0, SEEK_END);
+    const long size = std::ftell(log.get());
+    log.close();
+    if (size > static_cast<long>(limit))
+        return OwnedFile(path, "wb").isOpen();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/ULog.h"
 #include "printer/PrinterOs.h"
+#include "printer/OwnedFile.h"
 
 namespace {
 
@@ -26,13 +27,13 @@ int fontlist_proc(const char* face, int pitchAndFamily, unsigned fontType, void*
     if (face == nullptr || !listedfont(pitchAndFamily, fontType))
         return 1;
     FontListRun* run = static_cast<FontListRun*>(user);
-    std::FILE* f = std::fopen(kFontList, "r+b");
-    if (f == nullptr)
-        f = std::fopen(kFontList, "wb");
-    bool ok = f != nullptr;
+    OwnedFile list(kFontList, "r+b");
+    if (!list.isOpen())
+        list.open(kFontList, "wb");
+    bool ok = list.isOpen();
     if (ok) {
-        ok = std::fseek(f, 0, SEEK_END) == 0 && std::fprintf(f, "%s\n", face) >= 0;
-        ok = std::fclose(f) == 0 && ok;
+        ok = std::fseek(list.get(), 0, SEEK_END) == 0 && std::fprintf(list.get(), "%s\n", face) >= 0;
+        ok = list.close() && ok;
     }
     if (!ok) {
         ULog::write("fontlist_proc(...): fopen(\"./fontlist.txt\"): could not write font list", ULog::Error);
@@ -45,11 +46,9 @@ int fontlist_proc(const char* face, int pitchAndFamily, unsigned fontType, void*
 
 bool fontlist()
 {
-    std::FILE* f = std::fopen(kFontList, "wb");
-    if (f == nullptr)
-        return false;
     // Every face is appended by a separate open, so the file is closed before they come.
-    std::fclose(f);
+    if (!OwnedFile(kFontList, "wb").isOpen())
+        return false;
     FontListRun run;
     if (!PrinterOs::enumScreenFonts(fontlist_proc, &run)) {
         ULog::write("fontlist(): GetWindowDC(NULL): cannot enumerate fonts", ULog::Error);

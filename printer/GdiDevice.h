@@ -2,18 +2,17 @@
 
 #include "printer/PrintDevice.h"
 
-#include <windows.h>
+// A GDI device context, as the Windows side of the seam hands it over (an HDC).
+struct GdiContext;
 
 // The print device over a real GDI device context. It owns the context: deleteDC() or the
 // destructor ends it. Every operation is the one GDI call it names, with GDI's answer.
 class GdiDevice : public PrintDevice {
 public:
-    explicit GdiDevice(HDC dc);
+    explicit GdiDevice(GdiContext* dc);
     ~GdiDevice() override;
     GdiDevice(const GdiDevice&) = delete;
     GdiDevice& operator=(const GdiDevice&) = delete;
-
-    HDC handle() const { return mDc; }
 
     int widthPixels() override;
     int heightPixels() override;
@@ -39,5 +38,5 @@ public:
     bool deleteDC() override;
 
 private:
-    HDC mDc;
+    GdiContext* mDc;
 };

@@ -2,32 +2,36 @@
 
 #include "printer/DeviceMode.h"
 
+#include <windows.h>
+
 namespace {
+
+HDC hdc(GdiContext* dc) { return reinterpret_cast<HDC>(dc); }
 
 HGDIOBJ gdiObject(PrintObject o) { return reinterpret_cast<HGDIOBJ>(o); }
 PrintObject printObject(HGDIOBJ o) { return reinterpret_cast<PrintObject>(o); }
 
 } // namespace
 
-GdiDevice::GdiDevice(HDC dc)
+GdiDevice::GdiDevice(GdiContext* dc)
     : mDc(dc)
 {
 }
 
 GdiDevice::~GdiDevice() { deleteDC(); }
 
-int GdiDevice::widthPixels() { return GetDeviceCaps(mDc, HORZRES); }
-int GdiDevice::heightPixels() { return GetDeviceCaps(mDc, VERTRES); }
-int GdiDevice::widthMM() { return GetDeviceCaps(mDc, HORZSIZE); }
-int GdiDevice::heightMM() { return GetDeviceCaps(mDc, VERTSIZE); }
-int GdiDevice::dpiX() { return GetDeviceCaps(mDc, LOGPIXELSX); }
-int GdiDevice::dpiY() { return GetDeviceCaps(mDc, LOGPIXELSY); }
+int GdiDevice::widthPixels() { return GetDeviceCaps(hdc(mDc), HORZRES); }
+int GdiDevice::heightPixels() { return GetDeviceCaps(hdc(mDc), VERTRES); }
+int GdiDevice::widthMM() { return GetDeviceCaps(hdc(mDc), HORZSIZE); }
+int GdiDevice::heightMM() { return GetDeviceCaps(hdc(mDc), VERTSIZE); }
+int GdiDevice::dpiX() { return GetDeviceCaps(hdc(mDc), LOGPIXELSX); }
+int GdiDevice::dpiY() { return GetDeviceCaps(hdc(mDc), LOGPIXELSY); }
 
 bool GdiDevice::reset(const DeviceMode& mode)
 {
     if (mDc == nullptr || !mode.valid())
         return false;
-    return ResetDCA(mDc, static_cast<const DEVMODEA*>(mode.data())) != nullptr;
+    return ResetDCA(hdc(mDc), static_cast<const DEVMODEA*>(mode.data())) != nullptr;
 }
 
 PrintObject GdiDevice::createFont(const FontSpec& spec)
@@ -51,7 +55,7 @@ PrintObject GdiDevice::createBrush(int style, std::uint32_t color, int hatch)
 PrintObject GdiDevice::selectObject(PrintObject object)
 {
     // SelectObject answers HGDI_ERROR, not null, for some failures; both mean "failed".
-    HGDIOBJ previous = SelectObject(mDc, gdiObject(object));
+    HGDIOBJ previous = SelectObject(hdc(mDc), gdiObject(object));
     if (previous == HGDI_ERROR)
         return nullptr;
     return printObject(previous);
@@ -62,7 +66,7 @@ bool GdiDevice::deleteObject(PrintObject object) { return DeleteObject(gdiObject
 bool GdiDevice::textExtent(const char* text, int length, int& cx, int& cy)
 {
     SIZE size;
-    if (text == nullptr || length < 0 || !GetTextExtentPoint32A(mDc, text, length, &size))
+    if (text == nullptr || length < 0 || !GetTextExtentPoint32A(hdc(mDc), text, length, &size))
         return false;
     cx = size.cx;
     cy = size.cy;
@@ -74,14 +78,14 @@ bool GdiDevice::textOut(int x, int y, const char* text, int length, const int* a
     if (text == nullptr || length < 0)
         return false;
     if (advances == nullptr)
-        return TextOutA(mDc, x, y, text, length) != FALSE;
-    return ExtTextOutA(mDc, x, y, 0, nullptr, text, static_cast<UINT>(length), advances) != FALSE;
+        return TextOutA(hdc(mDc), x, y, text, length) != FALSE;
+    return ExtTextOutA(hdc(mDc), x, y, 0, nullptr, text, static_cast<UINT>(length), advances) != FALSE;
 }
 
-bool GdiDevice::moveTo(int x, int y) { return MoveToEx(mDc, x, y, nullptr) != FALSE; }
-bool GdiDevice::lineTo(int x, int y) { return LineTo(mDc, x, y) != FALSE; }
-int GdiDevice::setBkMode(int mode) { return SetBkMode(mDc, mode); }
-std::uint32_t GdiDevice::setBkColor(std::uint32_t color) { return SetBkColor(mDc, color); }
+bool GdiDevice::moveTo(int x, int y) { return MoveToEx(hdc(mDc), x, y, nullptr) != FALSE; }
+bool GdiDevice::lineTo(int x, int y) { return LineTo(hdc(mDc), x, y) != FALSE; }
+int GdiDevice::setBkMode(int mode) { return SetBkMode(hdc(mDc), mode); }
+std::uint32_t GdiDevice::setBkColor(std::uint32_t color) { return SetBkColor(hdc(mDc), color); }
 
 int GdiDevice::startDoc(const char* docName)
 {
@@ -91,18 +95,18 @@ int GdiDevice::startDoc(const char* docName)
     info.lpszOutput = nullptr;
     info.lpszDatatype = nullptr;
     info.fwType = 0;
-    return StartDocA(mDc, &info);
+    return StartDocA(hdc(mDc), &info);
 }
 
-int GdiDevice::startPage() { return StartPage(mDc); }
-int GdiDevice::endPage() { return EndPage(mDc); }
-int GdiDevice::endDoc() { return EndDoc(mDc); }
+int GdiDevice::startPage() { return StartPage(hdc(mDc)); }
+int GdiDevice::endPage() { return EndPage(hdc(mDc)); }
+int GdiDevice::endDoc() { return EndDoc(hdc(mDc)); }
 
 bool GdiDevice::deleteDC()
 {
     if (mDc == nullptr)
         return false;
-    const BOOL ok = DeleteDC(mDc);
+    const BOOL ok = DeleteDC(hdc(mDc));
     mDc = nullptr;
     return ok != FALSE;
 }

@@ -7,8 +7,6 @@
 
 namespace {
 
-bool isRuleChar(char c) { return c == '-' || c == '=' || c == '|'; }
-
 // The character at pos of line, or NUL when pos lies outside its text.
 char charAt(const char* line, int pos)
 {
@@ -168,28 +166,28 @@ unsigned char Graphics::lineChar(unsigned char c)
     return c;
 }
 
-int Graphics::joinsHorizontally(const char* const* lines, int index, int pos)
+bool Graphics::joinsHorizontally(const char* const* lines, int index, int pos)
 {
     if (lines == nullptr || index < 0 || lines[index] == nullptr)
-        return -1;
+        return false;
     const char* s = lines[index];
     const size_t len = std::strlen(s);
     if (len == 1)
-        return -1;
-    if (pos - 1 >= 0 && isRuleChar(charAt(s, pos - 1)))
-        return 0;
+        return false;
+    if (pos - 1 >= 0 && Graphics::isRuleChar(charAt(s, pos - 1)))
+        return true;
     if (pos < 0 || static_cast<size_t>(pos) + 1 >= len)
-        return -1;
-    return isRuleChar(s[pos + 1]) ? 0 : -1;
+        return false;
+    return Graphics::isRuleChar(s[pos + 1]);
 }
 
-int Graphics::joinsVertically(const char* const* lines, int count, int index, int pos)
+bool Graphics::joinsVertically(const char* const* lines, int count, int index, int pos)
 {
     if (lines == nullptr || count <= 1 || index < 0 || index >= count)
-        return -1;
-    if (index - 1 >= 0 && isRuleChar(charAt(lines[index - 1], pos)))
-        return 0;
+        return false;
+    if (index - 1 >= 0 && Graphics::isRuleChar(charAt(lines[index - 1], pos)))
+        return true;
     if (index + 1 >= count)
-        return -1;
-    return isRuleChar(charAt(lines[index + 1], pos)) ? 0 : -1;
+        return false;
+    return Graphics::isRuleChar(charAt(lines[index + 1], pos));
 }

@@ -2,6 +2,7 @@
 
 #include "common/ULog.h"
 #include "printer/PrinterOs.h"
+#include "printer/OwnedFile.h"
 
 #include <cstring>
 #include <new>
@@ -153,8 +154,8 @@ bool writeprinternames(std::FILE* f, const UVector<printerinfo*>& printers, int 
 
 bool printlist()
 {
-    std::FILE* f = std::fopen("./prntlist.txt", "wb");
-    if (f == nullptr) {
+    OwnedFile list("./prntlist.txt", "wb");
+    if (!list.isOpen()) {
         ULog::write("printlist(...): if( prnlst==NULL )", ULog::Error);
         return false;
     }
@@ -162,12 +163,11 @@ bool printlist()
     int count = 0;
     const bool b = enumprinters(printers, count);
     if (!b) {
-        std::fclose(f);
         ULog::write("printlist(...): if( b==false )", ULog::Error);
         return false;
     }
-    const bool written = writeprinternames(f, *printers, count);
-    if (std::fclose(f) != 0 || !written) {
+    const bool written = writeprinternames(list.get(), *printers, count);
+    if (!list.close() || !written) {
         ULog::write("printlist(...): fprintf(prnlst): could not write printer list", ULog::Error);
         return false;
     }

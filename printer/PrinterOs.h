@@ -6,8 +6,8 @@ class PrintDevice;
 
 // The printer seam: the few spooler and system calls that printer access needs, each as
 // thin as the Windows call it stands for. PrinterOsWin.cpp calls the spooler and GDI;
-// PrinterOsPosix.cpp answers from FakeSpooler, a machine that exists only in memory, so
-// the code above the seam runs and is tested on any platform.
+// PrinterOsPosix.cpp asks an installed stand-in machine (PrinterStandIn), so the code
+// above the seam runs and is tested on any platform.
 class PrinterOs {
 public:
     typedef void* Handle;

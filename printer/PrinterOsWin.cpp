@@ -140,7 +140,7 @@ PrintDevice* PrinterOs::createDevice(const char* driver, const char* name, const
     HDC dc = CreateDCA(driver, name, port, nullptr);
     if (dc == nullptr)
         return nullptr;
-    GdiDevice* device = new (std::nothrow) GdiDevice(dc);
+    GdiDevice* device = new (std::nothrow) GdiDevice(reinterpret_cast<GdiContext*>(dc));
     if (device == nullptr)
         DeleteDC(dc);
     return device;

@@ -5,6 +5,7 @@
 #include "printer/PrintDevice.h"
 #include "printer/PrinterList.h"
 #include "printer/PrinterOs.h"
+#include "printer/OwnedFile.h"
 
 #include <cstdlib>
 
@@ -187,17 +188,15 @@ bool writeresolutions(std::FILE* f, const std::int32_t* list, int count)
 
 bool reslist(const char* printername)
 {
-    std::FILE* f = std::fopen("./reslist.txt", "wb");
-    if (f == nullptr)
+    OwnedFile file("./reslist.txt", "wb");
+    if (!file.isOpen())
         return false;
     std::int32_t* list = nullptr;
     int count = 0;
-    if (!enumres(printername, list, count)) {
-        std::fclose(f);
+    if (!enumres(printername, list, count))
         return false;
-    }
-    const bool written = writeresolutions(f, list, count);
-    if (std::fclose(f) != 0 || !written) {
+    const bool written = writeresolutions(file.get(), list, count);
+    if (!file.close() || !written) {
         ULog::write("reslist(...): fprintf(reslst): could not write resolution list", ULog::Error);
         return false;
     }

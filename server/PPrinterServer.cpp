@@ -25,7 +25,7 @@ bool PPrinterServer::run(const UString& host, int port)
         logError("PPrinterServer::run(): could not bind socket");
         return false;
     }
-    if (!listener.listen(kBacklog)) {
+    if (!listener.listen()) {
         logError("PPrinterServer::run(): could not listen");
         return false;
     }

@@ -7,8 +7,6 @@
 // ones wait in the listen backlog.
 class PPrinterServer {
 public:
-    static const int kBacklog = 10;
-
     // Listens on host and port and serves every connection in turn. Returns false, after
     // its log line, only when the socket cannot be opened, bound or listened on, or when
     // accepting fails.

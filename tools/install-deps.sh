@@ -3,9 +3,14 @@
 # is there already. Needs root (or sudo) for apt-get.
 set -euo pipefail
 
+# wine32 is installed even where the kernel cannot run it: the 64-bit Wine of a host
+# without 32-bit user mode is the same packages, reached through its own loader
+# (tools/wine-env.sh).
 packages=(cmake g++ make googletest python3
           g++-mingw-w64-i686 g++-mingw-w64-i686-posix
-          wine wine32:i386 ghostscript fonts-liberation poppler-utils)
+          g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
+          wine wine32:i386 wine64 ghostscript fonts-liberation poppler-utils
+          man-db)
 
 sudo=""
 if [ "$(id -u)" != 0 ]; then sudo="sudo"; fi

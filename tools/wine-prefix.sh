@@ -1,26 +1,31 @@
 #!/usr/bin/env bash
-# wine-prefix.sh PREFIX SETUPPRINTERS_EXE
-# Makes the headless 32-bit Wine prefix that every Windows test runs in: fonts that
-# answer for Courier New, and the two virtual PostScript printers. Safe to run again and
-# again: a stamp records what made the prefix, and only a change does the work again.
+# wine-prefix.sh PREFIX SETUPPRINTERS_EXE win32|win64
+# Makes the headless Wine prefix that every Windows test of one build runs in, of that
+# build's architecture: fonts that answer for Courier New, and the two virtual PostScript
+# printers. Safe to run again and again: a stamp records what made the prefix, and only a change does the work again.
 set -euo pipefail
 
 die() { echo "wine-prefix: FAILED: $*" >&2; exit 1; }
 
-[ $# -eq 2 ] || die "usage: $0 PREFIX SETUPPRINTERS_EXE"
+[ $# -eq 3 ] || die "usage: $0 PREFIX SETUPPRINTERS_EXE win32|win64"
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 prefix=$(realpath -m -- "$1")
 setup=$(realpath -m -- "$2")
+arch=$3
+. "$here/wine-env.sh"
+loader=$(draxome_wine_loader "$arch") || die "architecture '$arch' is neither win32 nor win64"
 
-for tool in wine wineboot wineserver timeout flock sha256sum; do
-  command -v "$tool" >/dev/null || die "'$tool' is not installed (apt-get install wine wine32:i386)"
+[ -x "$loader" ] || die "'$loader' is not installed (tools/install-deps.sh)"
+"$loader" --version >/dev/null 2>&1 || die "'$loader' cannot run on this host (tools/wine-env.sh decides which build a host tests)"
+for tool in wineserver timeout flock sha256sum; do
+  command -v "$tool" >/dev/null || die "'$tool' is not installed (tools/install-deps.sh)"
 done
 [ -f "$setup" ] || die "set-up program '$setup' does not exist; build the setupprinters target"
 # Courier New has to come out monospace with Courier's widths; Liberation Mono is that font.
 ls /usr/share/fonts/truetype/liberation*/LiberationMono-Regular.ttf >/dev/null 2>&1 ||
   die "Liberation Mono is missing (apt-get install fonts-liberation)"
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX=$prefix WINEARCH=$arch WINELOADER=$loader DRAXOME_WINE_ARCH=$arch WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine would import a running CUPS daemon's queues and move the default printer.
 export CUPS_SERVER=/nonexistent
@@ -36,7 +41,7 @@ flock -w 600 9 || die "another run has held $prefix.lock for 10 minutes"
 base_stamp_file=$prefix/.draxome-prefix-base
 stamp_file=$prefix/.draxome-prefix-stamp
 base_stamp=$(printf '%s\n' \
-  "wine $(wine --version 2>/dev/null)" \
+  "wine $("$loader" --version 2>/dev/null) $arch" \
   "script $(sha256sum <"${BASH_SOURCE[0]}" | cut -d' ' -f1)")
 stamp=$(printf '%s\n' "$base_stamp" "setupprinters $(sha256sum <"$setup" | cut -d' ' -f1)")
 
@@ -70,9 +75,16 @@ if $base_done; then
 else
   rm -f "$base_stamp_file"
   echo "wine-prefix: making $prefix"
-  step 300 wineboot -i
+  # A prefix of the other width cannot be converted: start it anew.
+  existing=$(draxome_prefix_arch "$prefix")
+  if [ -n "$existing" ] && [ "$existing" != "$arch" ]; then
+    echo "wine-prefix: $prefix is $existing; making it $arch"
+    stop_server
+    rm -rf -- "$prefix"
+  fi
+  step 300 "$loader" wineboot -i
   for face in "Courier New" "Courier" "Lucida Console"; do
-    step 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+    step 60 "$here/wine-run" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
       /d "Liberation Mono" /f >/dev/null
   done
   echo "wine-prefix: Courier New, Courier and Lucida Console resolve to Liberation Mono"

@@ -1,473 +1,165 @@
 #include "ClientTestSupport.h"
-#include "FakeServer.h"
-
-#include <string>
-#include <vector>
 
 namespace {
 
-using Args = std::vector<std::string>;
-using Names = std::vector<std::string>;
-
-class ClientEndToEnd : public ClientWorkDir {
-protected:
-    // The client's arguments for this test's fake server and output directory "out".
-    Args client(const Args& printArgs) const
-    {
-        Args args{"-server", server.address(), "-outdir", at("out")};
-        args.insert(args.end(), printArgs.begin(), printArgs.end());
-        return args;
-    }
-    std::string out(const std::string& name) const { return (dir / "out" / name).string(); }
-
-    FakeServer server;
-};
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+namespace fs = std::filesystem;
 
 const std::string kLog = "Info[01/Feb/2026 10:00:00]: draxome v5.3.9\r\n";
 
+std::string out(const std::string& name) { return (fs::path("out") / name).string(); }
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 } // namespace
 
-TEST_F(ClientEndToEnd, AJobWithEveryReply)
+// Every reply in its order, arguments that must be quoted, a file large enough for a
+// progress line on a terminal, and an earlier printer list replaced. The fake server reads
+// the command line and the file as raw bytes, so their framing is checked too. The
+// client's own options come first; "--" ends them.
+TEST(ClientEndToEnd, AJobWithEveryReply)
 {
-    const std::string report = pattern(120000, 7);
-    writeAll(at("report.txt"), report);
-    const Args printArgs{"-open", at("report.txt"), "-printlist", "-fontlist", "-ver", "-response", "answer.txt",
-                         "-reslist", "-graph"};
+    testsupport::TempDir tmp(true);
+    const std::string report = pattern(1500000, 7), answer = pattern(70000, 3);
+    writeAll("my report.txt", report);
+    fs::create_directory("out");
+    writeAll(out("prntlist.txt"), "earlier");
+    const Args printArgs{"-open", "my report.txt", "-banner", "Monthly \"final\"", "-printlist", "-fontlist", "-ver",
+                         "-response", "my answer.txt", "-reslist", "-graph"};
     std::string cmdline, announced, received;
-    server.serve([&](USockTcp& s) {
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        ASSERT_TRUE(FakeServer::readFile(s, announced, received));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1002, "prntlist.txt", "Virtual A4\r\nVirtual Letter\r\n"));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1003, "fontlist.txt", "Courier New\r\n"));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1005, "version.txt", "v5.3.9"));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1002, "answer.txt", pattern(70000, 3)));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1004, "reslist.txt", ""));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1006, "tmpLog.3..txt", kLog));
+    FakeServer server([&](USockTcp& s) {
+        cmdline = FakeServer::readString(s);
+        received = FakeServer::readFile(s, announced);
+        sendRaw(s, fileMsg(0x1002, "prntlist.txt", "A4") + fileMsg(0x1003, "f", "Courier") + fileMsg(0x1005, "v", "v5") +
+                       fileMsg(0x1002, "x.txt", answer) + fileMsg(0x1004, "r", "") + fileMsg(0x1006, "l", kLog));
     });
-    const ClientRun run = runClient(client(printArgs));
-    server.join();
+    Args args{"-server", server.address(), "-outdir", "out", "-replace", "--"};
+    args.insert(args.end(), printArgs.begin(), printArgs.end());
+    const ClientRun run = runClient(args, true);
     EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ("", run.err);
-    EXPECT_EQ(printArgs, splitLikeThePrintProgram(cmdline));
-    EXPECT_EQ("report.txt", announced);
-    EXPECT_TRUE(received == report);
-    EXPECT_EQ((Names{"answer.txt", "fontlist.txt", "joblog.txt", "prntlist.txt", "reslist.txt", "version.txt"}),
-              filesIn(dir / "out"));
-    // Same code, told apart by the order alone.
-    EXPECT_EQ("Virtual A4\r\nVirtual Letter\r\n", readAll(out("prntlist.txt")));
-    EXPECT_TRUE(pattern(70000, 3) == readAll(out("answer.txt")));
-    EXPECT_EQ("Courier New\r\n", readAll(out("fontlist.txt")));
-    EXPECT_EQ("v5.3.9", readAll(out("version.txt")));
-    EXPECT_EQ("", readAll(out("reslist.txt")));
-    EXPECT_EQ(kLog, readAll(out("joblog.txt")));
-    EXPECT_EQ("received the printer list: " + out("prntlist.txt") + "\n" +
-                  "received the font list: " + out("fontlist.txt") + "\n" +
-                  "received the version file: " + out("version.txt") + "\n" +
-                  "received the response file: " + out("answer.txt") + "\n" +
-                  "received the resolution list: " + out("reslist.txt") + "\n" +
-                  "received the job log: " + out("joblog.txt") + "\n",
-              run.out);
+    EXPECT_EQ((Names{"fontlist.txt", "joblog.txt", "my answer.txt", "prntlist.txt", "reslist.txt", "version.txt"}),
+              filesIn("out"));
+    // The wire text itself, and the arguments it splits back into on the server's side.
+    EXPECT_EQ("-open \"my report.txt\" -banner \"Monthly \"final\"\" -printlist -fontlist -ver -response "
+              "\"my answer.txt\" -reslist -graph", cmdline);
+    EXPECT_EQ(printArgs, splitLikeTheServerSide(cmdline));
+    EXPECT_TRUE(announced == "my report.txt" && received == report);
+    EXPECT_EQ(0u, run.err.find("\rsending my report.txt: ")) << run.err;
+    EXPECT_TRUE(contains(run.err, "\rsending my report.txt: 1.5 of 1.5 MB (100%)   \n")) << run.err;
+    // The same code twice, told apart by the order alone.
+    const char* kinds[][2] = {{"printer list", "prntlist.txt"}, {"font list", "fontlist.txt"},
+                              {"version file", "version.txt"}, {"response file", "my answer.txt"},
+                              {"resolution list", "reslist.txt"}, {"job log", "joblog.txt"}};
+    std::string said;
+    for (const auto& k : kinds)
+        said += std::string("received the ") + k[0] + ": " + out(k[1]) + "\n";
+    EXPECT_EQ(said, run.out);
+    EXPECT_TRUE(readAll(out("prntlist.txt")) == "A4" && readAll(out("my answer.txt")) == answer);
+    EXPECT_TRUE(readAll(out("fontlist.txt")) == "Courier" && readAll(out("reslist.txt")).empty());
 }
 
-namespace {
-
-std::string bytes(const std::string& hex)
+// Each row: the print program's arguments; the replies the server sends once it has read
+// the command line (and the file, with Read); whether it then closes, or keeps silent until
+// the client closes; the client's exit status, what its standard error holds ("" for
+// nothing at all) and the files left in the output directory.
+TEST(ClientEndToEnd, AbortsBrokenRepliesTimeLimitsAndUsageErrors)
 {
-    std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 3)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
-}
-
-} // namespace
-
-// The example exchange of docs/protocol.md, byte for byte.
-TEST_F(ClientEndToEnd, TheDocumentedExchangeInBytes)
-{
-    const std::filesystem::path home = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-    writeAll("report.txt", "Hi\r\n");
-    std::string cmdline, file;
-    server.serve([&](USockTcp& s) {
-        cmdline = FakeServer::readRaw(s, 30);
-        file = FakeServer::readRaw(s, 31);
-        FakeServer::sendBytes(s, bytes("05 10 00 00 01 00 00 00 0C 00 00 00 76 65 72 73 69 6F 6E 2E 74 78 74 00 06 00 "
-                                       "00 00 76 35 2E 33 2E 39 "));
-        FakeServer::sendBytes(s, bytes("06 10 00 00 01 00 00 00 0E 00 00 00 74 6D 70 4C 6F 67 2E 33 2E 2E 74 78 74 00 "
-                                       "A1 02 00 00 ") +
-                                     std::string(673, 'L'));
-    });
-    const ClientRun run = runClient({"-server", server.address(), "-open", "report.txt", "-ver"});
-    server.join();
-    std::filesystem::current_path(home);
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_TRUE(cmdline == bytes("00 10 00 00 16 00 00 00 2D 6F 70 65 6E 20 72 65 70 6F 72 74 2E 74 78 74 20 2D 76 65 "
-                                 "72 00 "));
-    EXPECT_TRUE(file == bytes("01 10 00 00 01 00 00 00 0B 00 00 00 72 65 70 6F 72 74 2E 74 78 74 00 04 00 00 00 48 69 "
-                              "0D 0A "));
-    EXPECT_EQ("v5.3.9", readAll(at("version.txt")));
-    EXPECT_EQ(std::string(673, 'L'), readAll(at("joblog.txt")));
-}
-
-TEST_F(ClientEndToEnd, AnAbortIsShownWithItsFiveFields)
-{
-    writeAll(at("a.txt"), "text\r\n");
-    server.serve([&](USockTcp& s) {
-        std::string cmdline, announced, content;
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        ASSERT_TRUE(FakeServer::readFile(s, announced, content));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1002, "prntlist.txt", "Virtual A4\r\n"));
-        FakeServer::sendBytes(s, FakeServer::abortBytes("Could not send fontlist.txt to printer client",
-                                                        "Check if fontlist.txt exists on server"));
-    });
-    const ClientRun run = runClient(client({"-open", at("a.txt"), "-printlist", "-fontlist"}));
-    server.join();
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ("draxomeClient: the server aborted the job:\n"
-              "  title:       Communication error information:\n"
-              "  name:        USockMAbort\n"
-              "  error:       Could not send fontlist.txt to printer client\n"
-              "  description: Check if fontlist.txt exists on server\n"
-              "  source:      unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )\n",
-              run.err);
-    // What came before the abort stays.
-    EXPECT_EQ((Names{"prntlist.txt"}), filesIn(dir / "out"));
-}
-
-TEST_F(ClientEndToEnd, AnAbortEndsAJobThatExpectsNoReply)
-{
-    // With -view or -disablelog only the end of the connection is due, and an abort in
-    // its place is still the job's failure.
-    for (const char* option : {"-view", "-disablelog"}) {
-        FakeServer one;
-        one.serve([&](USockTcp& s) {
-            std::string cmdline;
-            ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-            FakeServer::sendBytes(s, FakeServer::abortBytes("Could not find velquin.exe or draxome.exe",
-                                                            "For printer server to work, velquin.exe or draxome.exe "
-                                                            "must be in the current directory"));
-        });
-        const ClientRun run = runClient({"-server", one.address(), "-outdir", at("out"), "-printername", "X", option});
-        one.join();
-        EXPECT_EQ(1, run.status) << option;
-        EXPECT_TRUE(contains(run.err, "  error:       Could not find velquin.exe or draxome.exe\n")) << run.err;
-    }
-}
-
-TEST_F(ClientEndToEnd, ViewWaitsForNothingAfterTheJob)
-{
-    writeAll(at("a.txt"), "text\r\n");
-    server.serve([&](USockTcp& s) {
-        std::string cmdline, announced, content;
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        ASSERT_TRUE(FakeServer::readFile(s, announced, content));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1002, "prntlist.txt", "Virtual A4\r\n"));
-        // The server closes at once after starting the print program.
-    });
-    const ClientRun run =
-        runClient(client({"-timeout", "5", "-open", at("a.txt"), "-view", "-printlist", "-reslist", "-response", "r.txt"}));
-    server.join();
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ((Names{"prntlist.txt"}), filesIn(dir / "out"));
-    EXPECT_LT(run.seconds, 4.0);
-}
-
-TEST_F(ClientEndToEnd, BlanksInFileNamesAndValuesSurvive)
-{
-    std::filesystem::create_directories(dir / "dir with blanks");
-    writeAll(at("dir with blanks/my report.txt"), "Monthly figures\r\n");
-    const Args printArgs{"-open", at("dir with blanks/my report.txt"), "-banner", "Monthly report \"final\"",
-                         "-fontface", "Courier New", "-response", "my response.txt"};
-    std::string cmdline, announced, content;
-    server.serve([&](USockTcp& s) {
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        ASSERT_TRUE(FakeServer::readFile(s, announced, content));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1002, "my response.txt", "response"));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1006, "tmpLog.1..txt", kLog));
-    });
-    const ClientRun run = runClient({"-server", server.address(), "-outdir", at("out dir"), "-open",
-                                     at("dir with blanks/my report.txt"), "-banner", "Monthly report \"final\"",
-                                     "-fontface", "Courier New", "-response", "my response.txt"});
-    server.join();
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ(printArgs, splitLikeThePrintProgram(cmdline)) << cmdline;
-    EXPECT_EQ("my report.txt", announced);
-    EXPECT_EQ("Monthly figures\r\n", content);
-    EXPECT_EQ((Names{"joblog.txt", "my response.txt"}), filesIn(dir / "out dir"));
-    EXPECT_EQ("response", readAll(at("out dir/my response.txt")));
-}
-
-TEST_F(ClientEndToEnd, NoServerListening)
-{
-    // A port that was free a moment ago and has nobody listening now.
-    int port = 0;
-    {
-        USockTcp probe;
-        ASSERT_TRUE(probe.open("127.0.0.1", 0));
-        ASSERT_TRUE(probe.bind());
-        ASSERT_TRUE(probe.attach(probe.sock));
-        port = probe.port;
-        probe.close();
-    }
-    const ClientRun run = runClient({"-server", "127.0.0.1:" + std::to_string(port), "-outdir", at("out"), "-ver"});
-    EXPECT_EQ(3, run.status);
-    EXPECT_EQ("draxomeClient: cannot connect to 127.0.0.1:" + std::to_string(port) +
-                  ": no print server is listening there, or it cannot be reached\n",
-              run.err);
-    EXPECT_LT(run.seconds, 5.0);
-}
-
-TEST_F(ClientEndToEnd, ConnectGivesUpAtTheTimeLimit)
-{
-    // A listener that never accepts, its queue of one filled: further requests go
-    // unanswered, as at a host behind a firewall that drops them.
-    USockTcp listener;
-    ASSERT_TRUE(listener.open("127.0.0.1", 0));
-    ASSERT_TRUE(listener.bind());
-    ASSERT_TRUE(listener.listen(0));
-    ASSERT_TRUE(listener.attach(listener.sock));
-    std::vector<USockTcp> queued;
-    for (int i = 0; i < 16; ++i) {
-        USockTcp s;
-        ASSERT_TRUE(s.open("127.0.0.1", listener.port));
-        const USock::ConnectResult r = s.connect(0.3);
-        queued.push_back(s);
-        if (r != USock::Connected)
-            break;
-    }
-    const std::string where = "127.0.0.1:" + std::to_string(listener.port);
-    const ClientRun run = runClient({"-server", where, "-outdir", at("out"), "-timeout", "0.8", "-ver"});
-    EXPECT_EQ(3, run.status);
-    EXPECT_EQ("draxomeClient: cannot connect to " + where + ": no answer within 0.8 seconds (see -timeout)\n",
-              run.err);
-    EXPECT_GE(run.seconds, 0.7);
-    EXPECT_LT(run.seconds, 5.0);
-    for (USockTcp& s : queued)
-        s.close();
-    listener.close();
-}
-
-TEST_F(ClientEndToEnd, ReplyNamesNeverLeaveTheOutputDirectory)
-{
-    std::filesystem::create_directories(dir / "out");
-    const std::string absolute = at("absolute.txt");
-    server.serve([&](USockTcp& s) {
-        std::string cmdline;
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1002, "../escaped-list.txt", "list"));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1005, absolute, "version"));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1002, "..\\..\\escaped-response.txt", "response"));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1006, "../../../../../../../../tmp/escaped-log.txt", kLog));
-    });
-    // Even the name the user gives with -response only chooses the file's name.
-    const ClientRun run = runClient(client({"-printlist", "-ver", "-response", "../up/../../r.txt"}));
-    server.join();
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ((Names{"joblog.txt", "prntlist.txt", "r.txt", "version.txt"}), filesIn(dir / "out"));
-    EXPECT_EQ((Names{}), filesIn(dir));
-    EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "escaped-list.txt"));
-    EXPECT_EQ("response", readAll(out("r.txt")));
-}
-
-TEST_F(ClientEndToEnd, FilesAlreadyThereAreKeptUnlessReplacingIsAsked)
-{
-    std::filesystem::create_directories(dir / "out");
-    writeAll(out("joblog.txt"), "my own notes");
-    auto job = [&](const Args& extra) {
-        FakeServer one;
-        one.serve([&](USockTcp& s) {
-            std::string cmdline;
-            ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-            FakeServer::sendBytes(s, FakeServer::fileBytes(0x1002, "x", "response"));
-            FakeServer::sendBytes(s, FakeServer::fileBytes(0x1006, "x", kLog));
-        });
-        Args args{"-server", one.address(), "-outdir", at("out")};
-        args.insert(args.end(), extra.begin(), extra.end());
-        const ClientRun run = runClient(args);
-        one.join();
-        EXPECT_EQ(0, run.status) << run.err;
-    };
-    job({"-response", "joblog.txt"});
-    EXPECT_EQ("my own notes", readAll(out("joblog.txt")));
-    EXPECT_EQ("response", readAll(out("joblog-1.txt")));
-    EXPECT_EQ(kLog, readAll(out("joblog-2.txt")));
-    // Replacing: the file is replaced, but the job's second reply does not overwrite its first.
-    job({"-replace", "-response", "joblog.txt"});
-    EXPECT_EQ("response", readAll(out("joblog.txt")));
-    EXPECT_EQ(kLog, readAll(out("joblog-1.txt")));
-    EXPECT_EQ(3u, filesIn(dir / "out").size());
-}
-
-TEST_F(ClientEndToEnd, ASilentServerMeetsTheTimeLimit)
-{
-    server.serve([&](USockTcp& s) {
-        std::string cmdline;
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        server.keepSilent();
-    });
-    const ClientRun run = runClient(client({"-timeout", "0.5", "-printlist"}));
-    EXPECT_EQ(3, run.status);
-    EXPECT_EQ("draxomeClient: no reply from the server within 0.5 seconds while waiting for the printer list "
-              "(see -timeout)\n",
-              run.err);
-    EXPECT_GE(run.seconds, 0.45);
-    EXPECT_LT(run.seconds, 5.0);
-}
-
-TEST_F(ClientEndToEnd, AFileCutShortIsNotLeftBehind)
-{
-    for (bool close : {false, true}) {
-        FakeServer one;
-        one.serve([&](USockTcp& s) {
-            std::string cmdline;
-            ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-            const std::string whole = FakeServer::fileBytes(0x1006, "tmpLog.1..txt", std::string(1000, 'x'));
-            FakeServer::sendBytes(s, whole.substr(0, whole.size() - 990));
-            if (!close)
-                one.keepSilent();
-        });
-        const ClientRun run = runClient({"-server", one.address(), "-outdir", at("out"), "-timeout", "0.5", "-htext", "3"});
-        if (!close)
-            EXPECT_EQ("draxomeClient: the server stopped sending the job log: nothing came for 0.5 seconds (see -timeout)\n",
-                      run.err);
-        else
-            EXPECT_EQ("draxomeClient: the connection broke off while receiving the job log\n", run.err);
-        EXPECT_EQ(3, run.status);
-        EXPECT_LT(run.seconds, 5.0);
-        EXPECT_EQ((Names{}), filesIn(dir / "out"));
-    }
-}
-
-TEST_F(ClientEndToEnd, RepliesOutOfOrderOrBeyondThePlanAreErrors)
-{
+    testsupport::TempDir tmp(true);
+    writeAll("a.txt", "text\r\n");
+    writeAll("big.txt", pattern(30000000, 9));
+    const std::string cutLog = fileMsg(0x1006, "tmpLog.1..txt", std::string(1000, 'x')).substr(0, 32);
+    enum { Close, Silent, Read };
+    // A port just given up, and a listener whose queue is full.
+    const std::string noServer = "127.0.0.1:" + std::to_string(Listener().port);
+    Listener full(0);
+    std::vector<USockTcp> queued = full.fillQueue();
+    const std::string noAnswer = "127.0.0.1:" + std::to_string(full.port);
+    const std::string noPrintProgram = abortMsg("Could not find velquin.exe or draxome.exe", "must be here");
     const struct {
         Args printArgs;
         std::string replies;
-        std::string words;
-    } cases[] = {
-        {{"-printlist"}, FakeServer::fileBytes(0x1003, "fontlist.txt", "f"),
-         "unexpected reply: a message of type 0x1003 where the printer list (type 0x1002) was due"},
-        {{"-htext", "3"}, FakeServer::fileBytes(0x1006, "l", "l") + FakeServer::fileBytes(0x1006, "l", "l"),
-         "unexpected reply: a message of type 0x1006 after the last reply was due"},
-        {{"-fontlist"}, std::string(), "the server closed the connection before sending the font list"},
-        {{"-htext", "3"}, std::string("\x06\x10", 2), "the connection broke off while waiting for the job log"},
+        int then;
+        int status;
+        std::string err;
+        Names files;
+    } rows[] = {
+        {{"-printlist", "-fontlist"}, fileMsg(0x1002, "prntlist.txt", "A4") + abortMsg("Could not send fontlist.txt",
+         "Check it"), Close, 1, "draxomeClient: the server aborted the job:\n  title:       Communication error "
+         "information:\n  name:        USockMAbort\n  error:       Could not send fontlist.txt\n  description: Check it"
+         "\n  source:      unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )\n", {"prntlist.txt"}},
+        // With -view or -disablelog only the end of the connection is due; an abort in its
+        // place is still a failure.
+        {{"-printername", "X", "-view"}, noPrintProgram, Close, 1, "error:       Could not find velquin.exe", {}},
+        {{"-timeout", "5", "-view", "-printlist", "-reslist", "-response", "r.txt"}, fileMsg(0x1002, "p", "A4"), Close,
+         0, "", {"prntlist.txt"}},
+        // A refused job's abort reaches the user while its file is still on the way.
+        {{"-open", "big.txt", "-run", "notepad.exe"}, abortMsg("Refused -run notepad.exe", "Use -allowrun"), Close, 1,
+         "error:       Refused -run notepad.exe\n", {}},
+        {{"-printlist"}, fileMsg(0x1003, "f", "f"), Close, 3,
+         "unexpected reply: a message of type 0x1003 where the printer list (type 0x1002) was due", {}},
+        {{"-htext", "3"}, fileMsg(0x1006, "l", "l") + fileMsg(0x1006, "l", "l"), Close, 3,
+         "unexpected reply: a message of type 0x1006 after the last reply was due", {"joblog.txt"}},
+        {{"-fontlist"}, "", Close, 3, "the server closed the connection before sending the font list", {}},
+        {{"-htext", "3"}, std::string("\x06\x10", 2), Close, 3, "the connection broke off while waiting for the job log",
+         {}},
+        {{"-timeout", "0.5", "-printlist"}, "", Silent, 3, "draxomeClient: no reply from the server within 0.5 seconds "
+         "while waiting for the printer list (see -timeout)\n", {}},
+        // A file cut short is not left behind.
+        {{"-timeout", "0.5", "-htext", "3"}, cutLog, Silent, 3,
+         "the server stopped sending the job log: nothing came for 0.5 seconds (see -timeout)\n", {}},
+        {{"-htext", "3"}, cutLog, Close, 3, "the connection broke off while receiving the job log\n", {}},
+        {{"-quiet", "-open", "a.txt"}, fileMsg(0x1006, "l", kLog + "Error[01/Feb/2026 10:00:00]: getprinter: cannot "
+         "open printer\r\nInfo[01/Feb/2026 10:00:00]: x\r\n"), Read, 0, "the job log " + out("joblog.txt") +
+         " reports an error: Error[01/Feb/2026 10:00:00]: getprinter: cannot open printer\n", {"joblog.txt"}},
+        // A job without a file always logs that it has none: nothing worth a word.
+        {{"-ver"}, fileMsg(0x1005, "v", "v5") + fileMsg(0x1006, "l", "Error[01/Feb/2026 10:00:00]: Printfile::openFile"
+         "(): no file specified; use -open parameter to specify one\r\n"), Close, 0, "", {"joblog.txt", "version.txt"}},
+        {{"-open", "missing.txt"}, "", Close, 2, "cannot read 'missing.txt'", {}},
+        {{"-open", "."}, "", Close, 2, "cannot send '.': it is a directory", {}},
+        {{"-open", ""}, "", Close, 2, "-open names no file", {}},
+        {{"-printlist", "-response"}, "", Close, 2, "-response needs a value", {}},
+        {{"-banner", "a \"b c\""}, "", Close, 2, "the argument 'a \"b c\"' cannot be sent", {}},
+        {{"-banner", std::string(5000, 'b')}, "", Close, 2, "the print program reads at most 5000", {}},
+        // Reply names never leave the output directory; nor does the name -response gives.
+        {{"-printlist", "-ver", "-response", "../up/../../r.txt"}, fileMsg(0x1002, "../escaped.txt", "list") +
+         fileMsg(0x1005, fs::absolute("escaped.txt").string(), "v") + fileMsg(0x1002, "..\\..\\escaped.txt", "r") +
+         fileMsg(0x1006, "../../../../../../../../tmp/escaped.txt", kLog), Close, 0, "", {"joblog.txt", "prntlist.txt",
+         "r.txt", "version.txt"}},
+        {{"-quiet", "--"}, "", Close, 2, "nothing to send", {}}, {{"-server"}, "", Close, 2, "-server needs a value", {}},
+        {{"-timeout"}, "", Close, 2, "-timeout needs a value", {}},
+        {{"-outdir", "", "-ver"}, "", Close, 2, "-outdir needs a directory", {}},
+        // The last -server counts.
+        {{"-server", noServer, "-ver"}, "", Close, 3, "cannot connect to " + noServer + ": no print server is listening "
+         "there", {}},
+        {{"-server", noAnswer, "-timeout", "0.8", "-ver"}, "", Close, 3, "cannot connect to " + noAnswer + ": no answer "
+         "within 0.8 seconds (see -timeout)\n", {}},
     };
-    for (const auto& c : cases) {
-        FakeServer one;
-        one.serve([&](USockTcp& s) {
-            std::string cmdline;
-            ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-            FakeServer::sendBytes(s, c.replies);
+    // HOST:PORT with a port from 1 to 65535 in digits alone; a time limit in plain seconds.
+    for (const char* wrong : {"host:80abc", "host:", "0", "5s", "nan", "1e9"})
+        EXPECT_EQ(2, runClient({wrong[0] == 'h' ? "-server" : "-timeout", wrong, "-ver"}).status) << wrong;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.printArgs.back());
+        fs::remove_all("out");
+        FakeServer server([&](USockTcp& s) {
+            std::string name = FakeServer::readString(s);
+            if (r.then == Read)
+                FakeServer::readFile(s, name);
+            sendRaw(s, r.replies);
+            if (r.then == Silent)
+                recvAll(s);
         });
-        Args args{"-server", one.address(), "-outdir", at("out"), "-timeout", "5"};
-        args.insert(args.end(), c.printArgs.begin(), c.printArgs.end());
+        Args args{"-server", server.address(), "-outdir", "out"};
+        args.insert(args.end(), r.printArgs.begin(), r.printArgs.end());
         const ClientRun run = runClient(args);
-        one.join();
-        EXPECT_EQ(3, run.status) << c.words;
-        EXPECT_TRUE(contains(run.err, c.words)) << run.err;
+        EXPECT_EQ(r.status, run.status) << run.err;
+        EXPECT_TRUE(r.err.empty() ? run.err.empty() : contains(run.err, r.err) && run.err.find("draxomeClient: ") == 0)
+            << run.err;
+        EXPECT_EQ(r.files, fs::exists("out") ? filesIn("out") : Names{});
+        // Nothing is sent for a command line that cannot work, and nothing waits long.
+        EXPECT_TRUE((r.status != 2 || !server.accepted) && (r.printArgs[0] != "-quiet" || run.out.empty()));
+        EXPECT_LT(run.seconds, 4.0);
     }
-}
-
-TEST_F(ClientEndToEnd, ALargeFileShowsProgressOnATerminalOnly)
-{
-    writeAll(at("big.txt"), pattern(2500000, 5));
-    for (bool terminal : {true, false}) {
-        FakeServer one;
-        std::string received;
-        one.serve([&](USockTcp& s) {
-            std::string cmdline, announced;
-            ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-            ASSERT_TRUE(FakeServer::readFile(s, announced, received));
-        });
-        const ClientRun run =
-            runClient({"-server", one.address(), "-outdir", at("out"), "-open", at("big.txt"), "-disablelog"}, terminal);
-        one.join();
-        EXPECT_EQ(0, run.status) << run.err;
-        EXPECT_TRUE(received == pattern(2500000, 5));
-        if (terminal) {
-            EXPECT_EQ(0u, run.err.find("\rsending big.txt: ")) << run.err;
-            EXPECT_TRUE(contains(run.err, "\rsending big.txt: 2.5 of 2.5 MB (100%)   \n")) << run.err;
-        } else {
-            EXPECT_EQ("", run.err);
-        }
-    }
-}
-
-TEST_F(ClientEndToEnd, AJobRefusedWhileItsFileIsStillOnTheWay)
-{
-    // A server that judges the command line and refuses the job closes without reading the
-    // file; its abort must still reach the user, not just a broken connection.
-    writeAll(at("big.txt"), pattern(30000000, 9));
-    server.serve([&](USockTcp& s) {
-        std::string cmdline;
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        FakeServer::sendBytes(s, FakeServer::abortBytes("Refused -run notepad.exe",
-                                                        "Start the server with -allowrun notepad.exe to allow it"));
-    });
-    const ClientRun run = runClient(client({"-open", at("big.txt"), "-run", "notepad.exe"}));
-    server.join();
-    EXPECT_EQ(1, run.status) << run.err;
-    EXPECT_TRUE(contains(run.err, "  error:       Refused -run notepad.exe\n")) << run.err;
-}
-
-TEST_F(ClientEndToEnd, AnErrorInTheJobLogIsPointedOut)
-{
-    server.serve([&](USockTcp& s) {
-        std::string cmdline, announced, content;
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        ASSERT_TRUE(FakeServer::readFile(s, announced, content));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1006, "tmpLog.1..txt",
-                                                       kLog + "Error[01/Feb/2026 10:00:00]: getprinter: OpenPrinter(): "
-                                                              "cannot open printer\r\nInfo[01/Feb/2026 10:00:00]: x\r\n"));
-    });
-    writeAll(at("a.txt"), "text\r\n");
-    const ClientRun run = runClient(client({"-quiet", "-open", at("a.txt"), "-printername", "Nowhere"}));
-    server.join();
-    EXPECT_EQ(0, run.status);
-    EXPECT_EQ("", run.out);
-    EXPECT_EQ("draxomeClient: the job log " + out("joblog.txt") +
-                  " reports an error: Error[01/Feb/2026 10:00:00]: getprinter: OpenPrinter(): cannot open printer\n",
-              run.err);
-}
-
-TEST_F(ClientEndToEnd, AJobWithoutAFileIsNotWarnedAboutHavingNone)
-{
-    server.serve([&](USockTcp& s) {
-        std::string cmdline;
-        ASSERT_TRUE(FakeServer::readCmdline(s, cmdline));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1005, "version.txt", "v5.3.9"));
-        FakeServer::sendBytes(s, FakeServer::fileBytes(0x1006, "tmpLog.1..txt",
-                                                       "Error[01/Feb/2026 10:00:00]: Printfile::openFile(): no file "
-                                                       "specified; use -open parameter to specify one\r\n"));
-    });
-    const ClientRun run = runClient(client({"-ver"}));
-    server.join();
-    EXPECT_EQ(0, run.status);
-    EXPECT_EQ("", run.err);
-}
-
-TEST_F(ClientEndToEnd, CommandLinesThatCannotWorkAreRefusedBeforeConnecting)
-{
-    bool connected = false;
-    server.serve([&](USockTcp&) { connected = true; });
-    const struct {
-        Args printArgs;
-        std::string words;
-    } cases[] = {
-        {{"-open", at("missing.txt")}, "cannot read '" + at("missing.txt") + "'"},
-        {{"-open", at("")}, "it is a directory"},
-        {{"-open", ""}, "-open names no file"},
-        {{"-printlist", "-response"}, "-response needs a value"},
-        {{"-banner", "a \"b c\""}, "the argument 'a \"b c\"' cannot be sent"},
-        {{"-banner", std::string(5000, 'b')}, "the print program reads at most 5000"},
-    };
-    for (const auto& c : cases) {
-        const ClientRun run = runClient(client(c.printArgs));
-        EXPECT_EQ(2, run.status) << c.words;
-        EXPECT_EQ(0u, run.err.find("draxomeClient: ")) << run.err;
-        EXPECT_TRUE(contains(run.err, c.words)) << run.err;
-    }
-    EXPECT_FALSE(connected);
+    for (USockTcp& s : queued)
+        s.close();
+    EXPECT_EQ((Names{"a.txt", "big.txt"}), filesIn("."));
+    EXPECT_FALSE(fs::exists(fs::current_path().parent_path() / "escaped.txt"));
 }

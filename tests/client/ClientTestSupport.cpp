@@ -3,71 +3,34 @@
 #include "client/ClientMain.h"
 #include "common/UCmdLine.h"
 #include "common/UStopWatch.h"
+#include "net/USockMessage.h"
 #include "print/PrintArgs.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
-void ClientWorkDir::SetUp()
-{
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = std::filesystem::current_path() / "client_work" /
-          (std::string(info->test_suite_name()) + "." + info->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-}
-
-void ClientWorkDir::TearDown()
-{
-    if (!HasFailure())
-        std::filesystem::remove_all(dir);
-}
-
-std::string ClientWorkDir::at(const std::string& name) const { return (dir / name).string(); }
-
-namespace {
-
-std::string readBack(std::FILE* f)
-{
-    std::string s;
-    std::rewind(f);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
-} // namespace
-
-ClientRun runClient(const std::vector<std::string>& args, bool errIsTerminal)
+ClientRun runClient(const Args& args, bool errIsTerminal)
 {
     std::vector<const char*> argv{"draxomeClient"};
     for (const std::string& a : args)
         argv.push_back(a.c_str());
-    argv.push_back(nullptr);
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    EXPECT_NE(nullptr, out);
-    EXPECT_NE(nullptr, err);
-    ClientRun run;
-    if (out == nullptr || err == nullptr)
-        return run;
+    std::FILE* files[] = {std::tmpfile(), std::tmpfile()};
     UStopWatch watch;
     watch.start();
-    run.status = ClientMain::run(static_cast<int>(argv.size()) - 1, argv.data(), {out, err, errIsTerminal});
-    run.seconds = watch.stopAndSeconds();
-    run.out = readBack(out);
-    run.err = readBack(err);
+    ClientRun run{ClientMain::run(static_cast<int>(argv.size()), argv.data(), {files[0], files[1], errIsTerminal}),
+                  "", "", watch.stopAndSeconds()};
+    for (std::string* text : {&run.out, &run.err}) {
+        std::FILE* f = files[text == &run.err];
+        text->resize(static_cast<size_t>(std::ftell(f)));
+        std::rewind(f);
+        text->resize(std::fread(&(*text)[0], 1, text->size(), f));
+        std::fclose(f);
+    }
     return run;
 }
 
-std::vector<std::string> filesIn(const std::filesystem::path& dir)
+Names filesIn(const std::filesystem::path& dir)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         if (entry.is_regular_file())
             names.push_back(entry.path().filename().string());
@@ -75,26 +38,51 @@ std::vector<std::string> filesIn(const std::filesystem::path& dir)
     return names;
 }
 
-std::vector<std::string> splitLikeThePrintProgram(const std::string& text)
+Args splitLikeTheServerSide(const std::string& text)
 {
-    int argc = 0;
-    char** argv = nullptr;
+    int argc = 0, serverArgc = 0;
+    char **argv = nullptr, **serverArgv = nullptr;
     EXPECT_EQ(0, retrive_argcargv(text.c_str(), argc, argv));
-    std::vector<std::string> tokens;
-    for (int i = 0; i < argc; ++i)
-        tokens.push_back(argv[i]);
+    EXPECT_TRUE(UCmdLine::getArgcArgv(UString(text.c_str()), serverArgc, serverArgv));
+    const Args tokens(argv, argv + argc);
+    EXPECT_EQ(tokens, Args(serverArgv, serverArgv + serverArgc)) << "the server splits [" << text << "] otherwise";
     release_argcargv(argc, argv);
+    UCmdLine::releaseArgcArgv(serverArgc, serverArgv);
     return tokens;
 }
 
-std::vector<std::string> splitLikeTheServer(const std::string& text)
+FakeServer::FakeServer(std::function<void(USockTcp&)> script)
+    : mThread([this, script] {
+          USockTcp conn;
+          if (mListener.sock.accept(conn) && !mPoked) {
+              accepted = true;
+              script(conn);
+          }
+          conn.close();
+      })
 {
-    int argc = 0;
-    char** argv = nullptr;
-    EXPECT_TRUE(UCmdLine::getArgcArgv(UString(text.c_str()), argc, argv));
-    std::vector<std::string> tokens;
-    for (int i = 0; i < argc; ++i)
-        tokens.push_back(argv[i]);
-    UCmdLine::releaseArgcArgv(argc, argv);
-    return tokens;
+}
+
+FakeServer::~FakeServer()
+{
+    mPoked = !accepted;
+    USockTcp poke;
+    if (mPoked && poke.open("127.0.0.1", mListener.port) && poke.connect())
+        poke.close();
+    mThread.join();
+}
+
+std::string FakeServer::readString(USockTcp& s, int code)
+{
+    const std::string head = recvAll(s, 8);
+    const int size = head.size() == 8 ? USockMessage::getInt(reinterpret_cast<const unsigned char*>(&head[4])) : 0;
+    const std::string text = head.substr(0, 4) == le32(code) && size > 0 ? recvAll(s, size) : "";
+    return !text.empty() && text.back() == '\0' ? text.substr(0, text.size() - 1) : "?";
+}
+
+std::string FakeServer::readFile(USockTcp& s, std::string& announced)
+{
+    announced = recvAll(s, 4) == le32(0x1001) ? readString(s, 1) : "?";
+    const std::string size = recvAll(s, 4);
+    return size.size() == 4 ? recvAll(s, USockMessage::getInt(reinterpret_cast<const unsigned char*>(&size[0]))) : "?";
 }

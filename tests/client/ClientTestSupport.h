@@ -1,42 +1,48 @@
 #pragma once
 
-#include "common/UString.h"
-#include "tests/common/TestBytes.h"
+#include "tests/net/NetTestSupport.h"
 
-#include <gtest/gtest.h>
-
+#include <atomic>
 #include <filesystem>
-#include <ostream>
-#include <string>
-#include <vector>
+#include <functional>
+#include <thread>
 
-// A fresh directory of the test's own under the test's working directory, removed at the
-// end: client_work/<suite>.<test>.
-class ClientWorkDir : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    // A path inside the directory.
-    std::string at(const std::string& name) const;
+using Args = std::vector<std::string>;
+using Names = std::vector<std::string>;
 
-    std::filesystem::path dir;
-};
-
-// What one run of the client gave.
+// What one run of the client gave: exit status, standard output and error, seconds taken.
 struct ClientRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-    double seconds = 0;
+    int status;
+    std::string out, err;
+    double seconds;
 };
 
-// Runs the client in-process with argv = "draxomeClient" followed by args; standard output
-// and standard error go to files of their own and come back as text.
-ClientRun runClient(const std::vector<std::string>& args, bool errIsTerminal = false);
-
+// Runs the client in-process with argv = "draxomeClient" followed by args.
+ClientRun runClient(const Args& args, bool errIsTerminal = false);
 // The names of the regular files in dir, sorted.
-std::vector<std::string> filesIn(const std::filesystem::path& dir);
-// The print program's own splitting of a command line.
-std::vector<std::string> splitLikeThePrintProgram(const std::string& text);
-// The server's.
-std::vector<std::string> splitLikeTheServer(const std::string& text);
+Names filesIn(const std::filesystem::path& dir);
+// How the print program and the server split a command line; the two must agree.
+Args splitLikeTheServerSide(const std::string& text);
+
+// A print server's stand-in: accepts one connection in a thread of its own and runs the
+// script on it. Replies are built from raw bytes, so the client is checked against the
+// wire format itself and not against the code that also sends it.
+class FakeServer {
+public:
+    explicit FakeServer(std::function<void(USockTcp&)> script);
+    // Waits for the script; a client that never came is stood in for, to end the accept.
+    ~FakeServer();
+    std::string address() const { return "127.0.0.1:" + std::to_string(mListener.port); }
+
+    // What a script reads, checking the bytes as they come: a string message's text ("?"
+    // when its bytes are not one of code), a file message's content and announced name.
+    static std::string readString(USockTcp& s, int code = 0x1000);
+    static std::string readFile(USockTcp& s, std::string& announced);
+
+    std::atomic<bool> accepted{false};
+
+private:
+    Listener mListener;
+    std::atomic<bool> mPoked{false};
+    std::thread mThread;
+};

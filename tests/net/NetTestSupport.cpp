@@ -1,16 +1,11 @@
 #include "NetTestSupport.h"
 
-#include "common/ULog.h"
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 
 namespace {
 
-// Sockets need Windows Sockets started once per process, as the server does at start.
+// Sockets need Windows Sockets started once per process, as the programs do at start.
 class SocketEnvironment : public ::testing::Environment {
-public:
     void SetUp() override { ASSERT_TRUE(USock::initWSocket()); }
     void TearDown() override { USock::cleanupWSocket(); }
 };
@@ -19,95 +14,82 @@ public:
 
 } // namespace
 
+std::string le32(int v)
+{
+    const unsigned u = static_cast<unsigned>(v);
+    return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16), static_cast<char>(u >> 24)};
+}
+
+std::string strMsg(const std::string& text, int code)
+{
+    return le32(code) + le32(static_cast<int>(text.size()) + 1) + text + std::string(1, '\0');
+}
+
+std::string fileMsg(int code, const std::string& name, const std::string& content)
+{
+    return le32(code) + strMsg(name) + le32(static_cast<int>(content.size())) + content;
+}
+
+std::string abortMsg(const std::string& error, const std::string& description, const std::string& source,
+                     const std::string& name)
+{
+    return le32(4) + strMsg("Communication error information:") + strMsg(name) + strMsg(error) +
+           strMsg(description) + strMsg(source);
+}
+
+Listener::Listener(int backlog)
+{
+    // Port 0 lets the system choose; attach reads the chosen one back.
+    EXPECT_TRUE(sock.open("127.0.0.1", 0) && sock.bind() && sock.listen(backlog) && sock.attach(sock.sock));
+    port = sock.port;
+}
+
+std::vector<USockTcp> Listener::fillQueue()
+{
+    std::vector<USockTcp> queued;
+    for (USock::ConnectResult r = USock::Connected; r == USock::Connected && queued.size() < 16;) {
+        queued.emplace_back();
+        EXPECT_TRUE(queued.back().open("127.0.0.1", port));
+        r = queued.back().connect(0.3);
+    }
+    return queued;
+}
+
 Loopback::Loopback()
 {
-    EXPECT_TRUE(listener.open("127.0.0.1", 0));
-    EXPECT_TRUE(listener.bind());
-    EXPECT_TRUE(listener.listen(10));
-    // Port 0 let the system choose; attach reads the chosen one back.
-    EXPECT_TRUE(listener.attach(listener.sock));
-    port = listener.port;
-    EXPECT_NE(0, port);
-    EXPECT_TRUE(client.open("127.0.0.1", port));
-    EXPECT_TRUE(client.connect());
-    EXPECT_TRUE(listener.accept(server));
+    EXPECT_TRUE(client.open("127.0.0.1", listener.port) && client.connect() && listener.sock.accept(server));
 }
 
 Loopback::~Loopback()
 {
-    for (USockTcp* s : {&client, &server, &listener})
+    for (USockTcp* s : {&client, &server})
         if (s->sock != USock::kInvalidHandle)
             s->close();
 }
 
-void Loopback::shut(USockTcp& s)
+void shut(USockTcp& s)
 {
     s.close();
     s.reset();
 }
 
-void NetTest::SetUp()
-{
-    ULog::reset();
-    ULog::setStyle(ULog::ServerStyle);
-    mLog = scratch("log.txt");
-    ASSERT_TRUE(ULog::setStream(UString(mLog.c_str()), 0));
-}
-
-void NetTest::TearDown()
-{
-    ULog::reset();
-    for (const std::string& f : mFiles)
-        std::remove(f.c_str());
-}
-
-std::string NetTest::log() const { return readAll(mLog); }
-
-void NetTest::clearLog() const { writeAll(mLog, ""); }
-
-bool NetTest::logged(const std::string& line) const
-{
-    return ("\n" + log()).find("\nError: " + line + "\r\n") != std::string::npos;
-}
-
-std::string NetTest::scratch(const std::string& suffix)
-{
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("net_") + info->test_suite_name() + "_" + info->name() + "_" + suffix;
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    std::remove(name.c_str());
-    mFiles.push_back(name);
-    return name;
-}
-
 void sendRaw(USockTcp& s, const std::string& bytes)
 {
-    ASSERT_EQ(static_cast<int>(bytes.size()),
-              s.send(bytes.data(), static_cast<int>(bytes.size()), -1.0, 0.1, 50000));
+    ASSERT_EQ(static_cast<int>(bytes.size()), s.send(bytes.data(), static_cast<int>(bytes.size()), 10.0, 0.05, 50000));
 }
 
 std::string recvAll(USockTcp& s, int length)
 {
     std::string got;
     char buf[65536];
-    while (static_cast<int>(got.size()) < length) {
-        const int want = std::min<int>(sizeof buf, length - static_cast<int>(got.size()));
-        const int r = s.recv(buf, want, -1.0, 0.1, 50000);
-        if (r > 0)
-            got.append(buf, static_cast<size_t>(r));
-        if (r != want)
-            break;
+    for (int r = 1; r > 0 && static_cast<int>(got.size()) < length;) {
+        r = s.recv(buf, std::min<int>(sizeof buf, length - static_cast<int>(got.size())), 10.0, 0.05, 50000);
+        got.append(buf, static_cast<size_t>(std::max(r, 0)));
     }
     return got;
 }
 
-std::string le32(int v)
+bool logged(const testsupport::LogCapture& log, const std::string& line)
 {
-    const unsigned u = static_cast<unsigned>(v);
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[static_cast<size_t>(i)] = static_cast<char>((u >> (8 * i)) & 0xff);
-    return s;
+    return ("\n" + log.text()).find("\nError: " + line + "\r\n") != std::string::npos;
 }

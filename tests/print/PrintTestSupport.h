@@ -2,30 +2,29 @@
 
 #include "common/ULog.h"
 #include "common/UString.h"
+#include "print/PrintArgs.h"
+#include "print/Printfile.h"
+#include "printer/fake/RecordingDevice.h"
 
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+using Lines = std::vector<std::string>;
+
 // Each test runs in a fresh directory of its own (the version file and command files are
-// named relative to the current directory) with the print program's log style, its log
-// going to log.txt there.
+// named relative to it) with the print program's log style, logging to log.txt there, and
+// with the global options at their defaults.
 class PrintWorkDir : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        home = std::filesystem::current_path();
-        dir = home / "print_tests_work" / (std::string(info->test_suite_name()) + "." + info->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
+        mDir = std::make_unique<testsupport::TempDir>(true);
+        args.setDefaults();
         ULog::reset();
         ULog::setStyle(ULog::PrintStyle);
         ASSERT_TRUE(ULog::setStream(UString("log.txt"), 0));
@@ -35,46 +34,97 @@ protected:
     {
         ULog::reset();
         ULog::setStyle(ULog::ServerStyle);
-        std::filesystem::current_path(home);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
+        args.setDefaults();
+        mDir.reset();
     }
 
     static std::string readFile(const std::string& name) { return testsupport::readFile(name); }
+    static void writeFile(const std::string& name, const std::string& text) { testsupport::writeFile(name, text); }
+    static void set(char* field, const std::string& v) { std::snprintf(field, PrintArgs::kTextSize, "%s", v.c_str()); }
 
-    static void writeFile(const std::string& name, const std::string& content)
-    {
-        std::ofstream out(name, std::ios::binary | std::ios::trunc);
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    }
-
-    // The log's lines as "Level: message", without the date and time of the prefix.
-    static std::vector<std::string> logged() { return loggedIn("log.txt"); }
-
-    // The same for any log file.
-    static std::vector<std::string> loggedIn(const std::string& name)
+    // A log's lines as "Level: message", without the date and time of the prefix.
+    static Lines logged(const std::string& name = "log.txt")
     {
         const std::string text = readFile(name);
-        std::vector<std::string> lines;
-        size_t start = 0;
-        while (start < text.size()) {
-            size_t end = text.find("\r\n", start);
-            if (end == std::string::npos)
-                end = text.size();
+        Lines lines;
+        for (size_t start = 0, end; start < text.size(); start = end + 2) {
+            end = std::min(text.find("\r\n", start), text.size());
             const std::string line = text.substr(start, end - start);
-            const size_t open = line.find('[');
-            const size_t close = line.find("]: ");
-            if (open != std::string::npos && close != std::string::npos && open < close)
-                lines.push_back(line.substr(0, open) + ": " + line.substr(close + 3));
-            else
-                lines.push_back("unprefixed: " + line);
-            start = end + 2;
+            const size_t open = line.find('['), close = line.find("]: ");
+            lines.push_back(open < close && close != std::string::npos
+                    ? line.substr(0, open) + ": " + line.substr(close + 3)
+                    : "unprefixed: " + line);
         }
         return lines;
     }
 
-    std::filesystem::path home;
-    std::filesystem::path dir;
+private:
+    std::unique_ptr<testsupport::TempDir> mDir;
 };
 
-using Lines = std::vector<std::string>;
+// A job laid out (and drawn) on a recording device, the project's virtual A4 printer in
+// portrait unless the test changes caps first, with the document given as text.
+class LayoutTest : public PrintWorkDir {
+protected:
+    void SetUp() override
+    {
+        PrintWorkDir::SetUp();
+        set(args.printername, "Virtual A4");
+        set(args.filename, "doc.txt");
+    }
+
+    // Lays out text as the document, as printfile() does once the printer is open.
+    int layOut(const std::string& text)
+    {
+        writeFile("doc.txt", text);
+        device = std::make_unique<RecordingDevice>(caps);
+        if (charWidth)
+            device->setCharWidth(charWidth);
+        job = std::make_unique<Printfile>();
+        if (job->openFile() != 0)
+            return -1;
+        job->attachDevice(device.get());
+        return job->layout();
+    }
+
+    // Lays out and draws every selected page (the device records only the drawing).
+    int print(const std::string& text)
+    {
+        if (layOut(text) != 0)
+            return -1;
+        device->clearCalls();
+        return job->draxome(-1);
+    }
+
+    std::vector<int> pageStarts() const
+    {
+        std::vector<int> out;
+        for (int k = 0; k < job->pageCount(); ++k)
+            out.push_back(job->pagination().firstLine(k));
+        out.push_back(job->document().totalLines());
+        return out;
+    }
+
+    std::vector<RecordingDevice::Call> callsOf(RecordingDevice::Op op) const
+    {
+        std::vector<RecordingDevice::Call> out;
+        for (const RecordingDevice::Call& c : device->calls())
+            if (c.op == op)
+                out.push_back(c);
+        return out;
+    }
+
+    static std::string crlf(const Lines& lines)
+    {
+        std::string out;
+        for (const std::string& l : lines)
+            out += l + "\r\n";
+        return out;
+    }
+    const PageGeometry& page() const { return job->page(); }
+
+    RecordingDevice::Caps caps;
+    RecordingDevice::CharWidth charWidth;
+    std::unique_ptr<RecordingDevice> device;
+    std::unique_ptr<Printfile> job;
+};

@@ -2,97 +2,52 @@
 // printer, which failures end the job and which only warn, and that the printer is
 // always closed again.
 #include "printer/DirectPrint.h"
-#include "printer/FakeSpooler.h"
+#include "printer/fake/FakeSpooler.h"
 #include "tests/printer/PrinterTestSupport.h"
 
-namespace {
+#include <functional>
 
-using Log = std::vector<std::string>;
-
-class DirectPrint : public PrinterTest {
-protected:
-    void SetUp() override
-    {
-        PrinterTest::SetUp();
+TEST_F(PrinterTest, DirectPrintOnEveryAnswerOfTheSpooler)
+{
+    using P = FakeSpooler::Printer;
+    struct Case {
+        std::function<void(P&)> setUp;
+        const char* printer;
+        bool result;
+        std::string data; // what the spooler holds, "-" for no document
+        int writes;
+        Log log;
+    };
+    const Case cases[] = {
+        { [](P&) {}, "Virtual A4", true, "%!PS\r\nshowpage\f\r\n", 1, {} },
+        { [](P&) {}, "Office Laser", false, "-", 0, { "Error: draxomeDirect() : cannot open printer" } },
+        { [](P& p) { p.startsDocument = false; }, "Virtual A4", false, "-", 0,
+            { "Error: draxomeDirect() : cannot start document" } },
+        // A failed write still ends the document: the spooler holds at most a partial job.
+        { [](P& p) { p.writes = false; }, "Virtual A4", false, "", 0,
+            { "Error: draxomeDirect() : cannot write document to printer" } },
+        { [](P& p) { p.writeLimit = 4; }, "Virtual A4", true, "%!PS\r\nshowpage\f\r\n", 5, {} },
+        { [](P& p) { p.writeLimit = 0; }, "Virtual A4", true, "", 1,
+            { "Warning: draxomeDirect() : cannot print entire document" } },
+        { [](P& p) { p.endsDocument = false; }, "Virtual A4", true, "%!PS\r\nshowpage\f\r\n", 1,
+            { "Warning: draxomeDirect() : cannot end document" } },
+    };
+    for (const Case& c : cases) {
         FakeSpooler::clear();
-        printer = &FakeSpooler::add("Virtual A4", "LPT1:", "Virtual A4 Driver");
-    }
-    void TearDown() override
-    {
+        P& printer = FakeSpooler::add("Virtual A4", "LPT1:", "Virtual A4 Driver");
+        c.setUp(printer);
+        std::remove("test.log");
+        EXPECT_EQ(c.result, draxomeDirect(c.printer, "Raport", "%!PS\r\nshowpage\f\r\n")) << c.data;
+        EXPECT_EQ(c.log, logLines());
         EXPECT_EQ(0, FakeSpooler::openPrinters()) << "a printer was left open";
-        FakeSpooler::clear();
-        PrinterTest::TearDown();
+        if (c.data == "-") {
+            EXPECT_TRUE(printer.rawDocuments.empty());
+            continue;
+        }
+        ASSERT_EQ(1u, printer.rawDocuments.size());
+        const FakeSpooler::RawDocument& d = printer.rawDocuments[0];
+        EXPECT_EQ(c.data + " " + std::to_string(c.writes) + " Raport ended", d.data + " " + std::to_string(d.writes)
+            + " " + d.name + (d.ended ? " ended" : " open"));
     }
-
-    FakeSpooler::Printer* printer = nullptr;
-};
-
-TEST_F(DirectPrint, SendsTheTextUpToItsNulAsOneDocument)
-{
-    EXPECT_TRUE(draxomeDirect("Virtual A4", "Raport", "%!PS\r\nshowpage\f\r\n"));
-    ASSERT_EQ(1u, printer->rawDocuments.size());
-    EXPECT_EQ("%!PS\r\nshowpage\f\r\n", printer->rawDocuments[0].data);
-    EXPECT_EQ("Raport", printer->rawDocuments[0].name);
-    EXPECT_EQ(1, printer->rawDocuments[0].writes);
-    EXPECT_TRUE(printer->rawDocuments[0].ended);
-    EXPECT_EQ(Log {}, logLines());
+    FakeSpooler::clear();
 }
-
-TEST_F(DirectPrint, UnknownPrinterPrintsNothing)
-{
-    EXPECT_FALSE(draxomeDirect("Office Laser", "Raport", "x"));
-    EXPECT_EQ((Log { "Error: draxomeDirect() : cannot open printer" }), logLines());
-    EXPECT_TRUE(printer->rawDocuments.empty());
-}
-
-TEST_F(DirectPrint, DocumentThatCannotStart)
-{
-    printer->startsDocument = false;
-    EXPECT_FALSE(draxomeDirect("Virtual A4", "Raport", "x"));
-    EXPECT_EQ((Log { "Error: draxomeDirect() : cannot start document" }), logLines());
-}
-
-TEST_F(DirectPrint, FailedWriteStillEndsTheDocument)
-{
-    printer->writes = false;
-    EXPECT_FALSE(draxomeDirect("Virtual A4", "Raport", "x"));
-    EXPECT_EQ((Log { "Error: draxomeDirect() : cannot write document to printer" }), logLines());
-    ASSERT_EQ(1u, printer->rawDocuments.size());
-    EXPECT_TRUE(printer->rawDocuments[0].ended) << "the spooler holds at most a partial job";
-}
-
-TEST_F(DirectPrint, SpoolerThatTakesPiecesGetsTheRest)
-{
-    printer->writeLimit = 4;
-    EXPECT_TRUE(draxomeDirect("Virtual A4", "Raport", "0123456789"));
-    ASSERT_EQ(1u, printer->rawDocuments.size());
-    EXPECT_EQ("0123456789", printer->rawDocuments[0].data);
-    EXPECT_EQ(3, printer->rawDocuments[0].writes);
-    EXPECT_EQ(Log {}, logLines());
-}
-
-TEST_F(DirectPrint, SpoolerThatTakesNothingWarnsAndGoesOn)
-{
-    printer->writeLimit = 0;
-    EXPECT_TRUE(draxomeDirect("Virtual A4", "Raport", "0123456789"));
-    EXPECT_EQ((Log { "Warning: draxomeDirect() : cannot print entire document" }), logLines());
-    ASSERT_EQ(1u, printer->rawDocuments.size());
-    EXPECT_TRUE(printer->rawDocuments[0].ended);
-}
-
-TEST_F(DirectPrint, FailedEndOnlyWarns)
-{
-    printer->endsDocument = false;
-    EXPECT_TRUE(draxomeDirect("Virtual A4", "Raport", "x"));
-    EXPECT_EQ((Log { "Warning: draxomeDirect() : cannot end document" }), logLines());
-}
-
-TEST_F(DirectPrint, EmptyTextIsAnEmptyDocument)
-{
-    EXPECT_TRUE(draxomeDirect("Virtual A4", "Raport", ""));
-    ASSERT_EQ(1u, printer->rawDocuments.size());
-    EXPECT_EQ("", printer->rawDocuments[0].data);
-    EXPECT_EQ(Log {}, logLines());
-}
-
-} // namespace

@@ -62,8 +62,9 @@ int main(int argc, char** argv)
     }
     std::printf("pages %d lines %d maxLength %d linesPerPage %d cellWidth %.3f fontWidth %d charWidth %d left %d "
                 "top %d width %d height %d htext %.3f\n",
-        job.pageCount(), job.totalines, job.maxLength, job.linesPerPage, static_cast<double>(job.cellWidth),
-        job.fontWidth, job.charWidth, job.leftPx, job.topPx, job.width, job.height, job.htextPx);
+        job.pageCount(), job.document().totalLines(), job.document().maxLength(), job.page().linesPerPage,
+        static_cast<double>(job.page().cellWidth), job.page().fontWidth, job.page().charWidth, job.page().leftPx,
+        job.page().topPx, job.page().width, job.page().height, job.page().htextPx);
     if (job.draxome(-1) != 0) {
         std::fprintf(stderr, "layout_driver: could not print file\n");
         return 1;

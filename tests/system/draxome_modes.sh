@@ -10,7 +10,7 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/draxome.sh"
 
 [ $# -eq 2 ] || fail "usage: $0 DRAXOME_EXE WRITEOUT_EXE"
-require_tools timeout cmp wine winepath wineserver
+require_tools timeout cmp wineserver
 make_workdir
 draxome_setup "$1" "$2"
 
@@ -95,11 +95,11 @@ prefix=$WORKDIR/prefix
 cp -a "$WINEPREFIX" "$prefix"
 trap 'WINEPREFIX=$prefix timeout 30 wineserver -k >/dev/null 2>&1 || true; _systest_cleanup' EXIT
 (
-  export WINEPREFIX=$prefix WINEDEBUG=-all CUPS_SERVER=/nonexistent
-  unset DISPLAY
-  program=$(winepath -w "$RUNDIR/writeout.exe")
-  timeout 120 wine reg add 'HKCR\.dxjob' /ve /d 'DraxomeTest.Job' /f >/dev/null
-  timeout 120 wine reg add 'HKCR\DraxomeTest.Job\shell\open\command' /ve /d "\"$program\" \"%1\"" /f >/dev/null
+  export WINEPREFIX=$prefix
+  wine=$SYSTEST_SOURCE/tools/wine-run
+  program=$(timeout 120 "$wine" winepath -w "$RUNDIR/writeout.exe")
+  timeout 120 "$wine" reg add 'HKCR\.dxjob' /ve /d 'DraxomeTest.Job' /f >/dev/null
+  timeout 120 "$wine" reg add 'HKCR\DraxomeTest.Job\shell\open\command' /ve /d "\"$program\" \"%1\"" /f >/dev/null
 ) || fail "cannot register the .dxjob file type"
 printf 'associated\r\n' >"$RUNDIR/report.dxjob"
 WINEPREFIX=$prefix draxome -open report.dxjob -run default -response r2.txt

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "printer/PrinterOs.h"
-#include "printer/RecordingDevice.h"
+#include "printer/fake/RecordingDevice.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// The machine that the native build prints on: printers, a profile, screen fonts and a
-// Windows version that exist only in memory and that tests set up as they need. Printer
-// access on a platform without a spooler answers from here (PrinterOsPosix.cpp), and the
+// The machine that the native tests print on: printers, a profile, screen fonts and a
+// Windows version that exist only in memory and that tests set up as they need. Linked into
+// a program, it installs itself as the printer seam's stand-in (PrinterStandIn), and the
 // devices it makes are RecordingDevices with the printer's capabilities. A fresh machine
 // has no printers, no "device" profile entry, a screen without fonts and no version.
 class FakeSpooler {
@@ -65,24 +65,16 @@ public:
 
     // How the next enumerations end.
     static void setEnumResult(PrinterOs::EnumResult result);
-    static PrinterOs::EnumResult enumResult();
 
     // The profile entry "device" of section "windows"; null removes it.
     static void setDefaultDevice(const char* value);
-    static const char* defaultDevice();
 
     static void addFont(const char* face, int pitchAndFamily, unsigned type);
-    static const std::vector<Font>& fonts();
     static void setScreen(bool reachable);
-    static bool screen();
-
     static void setVersion(bool known, int major, int minor);
-    static bool version(int& major, int& minor);
 
     // The device made last (owned by whoever asked for it), and the printers opened and
     // not closed since clear().
     static RecordingDevice* lastDevice();
-    static void setLastDevice(RecordingDevice* device);
     static int openPrinters();
-    static void opened(int delta);
 };

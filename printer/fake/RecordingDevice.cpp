@@ -1,4 +1,4 @@
-#include "printer/RecordingDevice.h"
+#include "printer/fake/RecordingDevice.h"
 
 #include "printer/DeviceMode.h"
 

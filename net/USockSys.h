@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+
+// The socket seam: only the calls whose Winsock and BSD-sockets forms really differ.
+// USockWin.cpp and USockPosix.cpp implement it, the build compiles one; USock holds all
+// the logic around it. Internal to net/: nothing outside USock includes this.
+namespace USockSys {
+
+typedef std::uintptr_t Handle;
+// INVALID_SOCKET on Windows, -1 on POSIX.
+constexpr Handle kInvalid = ~static_cast<Handle>(0);
+
+// An IPv4 endpoint: address in network byte order, port in host byte order.
+struct Endpoint {
+    std::uint32_t address;
+    int port;
+};
+
+enum Progress { Done, Pending, Failed };
+
+// Windows Sockets 2.2 once per process (logged when it fails); nothing on POSIX.
+bool startup();
+void cleanup();
+
+// A TCP socket that programs this process starts do not inherit; invalid on failure.
+Handle createTcp();
+bool closeHandle(Handle h);
+bool setNonBlocking(Handle h, bool on);
+
+// inet_addr's reading of a dotted text; then the name service's first IPv4 address.
+bool dottedAddress(const char* text, std::uint32_t& out);
+bool lookupName(const char* text, std::uint32_t& out);
+
+bool bindTo(Handle h, const Endpoint& at);
+bool listenOn(Handle h, int backlog);
+// The system's largest listen backlog.
+int maxBacklog();
+// The next connection, passing over the errors that belong to one pending connection only;
+// invalid when the listening socket itself fails.
+Handle acceptNext(Handle h);
+// Done or Failed at once, or Pending while a non-blocking socket's handshake goes on.
+Progress startConnect(Handle h, const Endpoint& to);
+// Waits at most ms for a pending handshake: Done, Failed, or Pending when the time is up.
+Progress waitConnected(Handle h, int ms);
+// The socket's own (peer false) or its peer's endpoint.
+bool endpointOf(Handle h, bool peer, Endpoint& out);
+
+// One send or recv of at most n bytes, flags 0 (and no SIGPIPE). broken: the connection
+// is gone (an orderly close on receiving, or an error other than "would block").
+int transfer(Handle h, bool sending, char* buf, int n, bool& broken);
+// Waits at most ms until the socket can take (forWrite) or give bytes.
+void waitReady(Handle h, bool forWrite, int ms);
+
+} // namespace USockSys

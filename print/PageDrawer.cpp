@@ -1,0 +1,54 @@
+#include "print/PageDrawer.h"
+
+#include "print/LineStore.h"
+#include "print/PageGeometry.h"
+#include "print/PixelMath.h"
+#include "printer/Graphics.h"
+#include "printer/PrintDevice.h"
+
+PageDrawer::PageDrawer(PrintDevice* dc, const PageGeometry& page, const LineStore& lines, int totalLines, bool graph)
+    : mDc(dc), mPage(page), mLines(lines), mGraph(graph), mRules(dc, page, lines, totalLines)
+{
+}
+
+bool PageDrawer::drawLines(int first, int end)
+{
+    GridPosition at;
+    for (at.line = first, at.row = 0; at.line < end; ++at.line, ++at.row)
+        if (!drawLine(at))
+            return false;
+    return true;
+}
+
+bool PageDrawer::drawLine(GridPosition at)
+{
+    const char* s = mLines.line(at.line);
+    const int length = mLines.length(at.line);
+    const int y = trunc32(mPage.pitch() * at.row + mPage.topPx);
+    const int advance = trunc32(mPage.cellWidth);
+    for (at.column = 0; at.column < length; ++at.column) {
+        const char ch = s[at.column];
+        if (ch == ' ' || ch == '\f')
+            continue;
+        const int x = trunc32(static_cast<double>(mPage.cellWidth) * at.column + mPage.leftPx);
+        if (Graphics::isRuleChar(ch)) {
+            if (mGraph && mRules.drawsAsLines(at, ch))
+                mRules.draw(at, ch);
+            else if (!mDc->textOut(x, y, s + at.column, 1, nullptr))
+                return false;
+            continue;
+        }
+        // A run ends before the next space or rule character; a form feed left at the end
+        // of one of the first lines ends it too, as it is no character to print.
+        int end = at.column + 1;
+        while (end < length && s[end] != ' ' && s[end] != '\f' && !Graphics::isRuleChar(s[end]))
+            ++end;
+        const int run = end - at.column;
+        for (int i = 0; i < run; ++i)
+            mAdvances[i] = advance;
+        if (!mDc->textOut(x, y, s + at.column, run, mAdvances))
+            return false;
+        at.column = end - 1;
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "print/GridPosition.h"
+#include "print/LineReader.h"
+#include "print/RuleDrawer.h"
+
+class LineStore;
+class PrintDevice;
+struct PageGeometry;
+
+// Draws the text lines of a page on the character grid: runs of text with one advance per
+// cell, each rule character on its own, and with -graph the rules as lines.
+class PageDrawer {
+public:
+    // A run of text is drawn with one advance per character; a line holds at most this
+    // many characters.
+    static constexpr int kMaxRun = LineReader::kLineSize - 1;
+
+    PageDrawer(PrintDevice* dc, const PageGeometry& page, const LineStore& lines, int totalLines, bool graph);
+
+    // Draws the document lines first up to, not including, end as the rows of one page.
+    // False as soon as the device refuses a text.
+    bool drawLines(int first, int end);
+
+private:
+    bool drawLine(GridPosition at);
+
+    PrintDevice* mDc;
+    const PageGeometry& mPage;
+    const LineStore& mLines;
+    bool mGraph;
+    RuleDrawer mRules;
+    int mAdvances[kMaxRun];
+};

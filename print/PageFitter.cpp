@@ -1,0 +1,169 @@
+#include "print/PageFitter.h"
+
+#include "common/ULog.h"
+#include "print/PixelMath.h"
+#include "print/PrintArgs.h"
+#include "printer/PrintDevice.h"
+#include "printer/SelectedObject.h"
+
+#include <cstdio>
+
+PageFitter::PageFitter(const PrintArgs& options, PrintDevice* device, PageGeometry& page)
+    : mArgs(options), mDevice(device), mPage(page)
+{
+}
+
+bool PageFitter::measure()
+{
+    PageGeometry& p = mPage;
+    p.width = mDevice->widthPixels();
+    p.height = mDevice->heightPixels();
+    p.widthMM = mDevice->widthMM();
+    p.heightMM = mDevice->heightMM();
+    char message[1000];
+    // Every later size is a ratio of these; a device that answers no size would make them
+    // divisions by zero.
+    if (p.width < 0 || p.height < 0 || p.widthMM <= 0 || p.heightMM <= 0) {
+        std::snprintf(message, sizeof message,
+            "Printfile::printfile(): GetDeviceCaps(): the printer reports no page size (%dx%d pixels, %dx%d "
+            "milimeters)",
+            p.width, p.height, p.widthMM, p.heightMM);
+        ULog::write(message, ULog::Error);
+        return false;
+    }
+    std::snprintf(message, sizeof message,
+        "Printer settings:\tWidth: %dmilimeters(%dpixels)\tHeight: %dmilimeters(%dpixels)", p.widthMM, p.width,
+        p.heightMM, p.height);
+    ULog::write(message, ULog::Info);
+
+    p.htextPx = static_cast<double>(p.height) * mArgs.htext / p.heightMM / 10;
+    p.hlinePx = static_cast<double>(p.height) * mArgs.hline / p.heightMM / 10;
+
+    p.leftPx = clamp32(static_cast<long long>(p.width) * mArgs.left / p.widthMM);
+    p.rightPx = clamp32(static_cast<long long>(p.width) * mArgs.right / p.widthMM);
+    p.topPx = clamp32(static_cast<long long>(p.height) * mArgs.top / p.heightMM);
+    p.bottomPx = clamp32(static_cast<long long>(p.height) * mArgs.bottom / p.heightMM);
+
+    p.width = clamp32(static_cast<long long>(p.width) - p.rightPx - p.leftPx);
+    p.height = clamp32(static_cast<long long>(p.height) - p.bottomPx - p.topPx);
+    if (p.width < 0) {
+        p.width = 0;
+        ULog::write("horizontal margins too high", ULog::Warning);
+    }
+    if (p.height < 0) {
+        p.height = 0;
+        ULog::write("vertical margins too high", ULog::Warning);
+    }
+    return true;
+}
+
+bool PageFitter::measureW(int fontWidth, const char* warning, int& measured)
+{
+    SelectedObject font(
+        mDevice, Graphics::select_font(mDevice, trunc32(mPage.htextPx), fontWidth, mArgs.fontface, Graphics::Bold));
+    if (!font.selected()) {
+        ULog::write(warning, ULog::Warning);
+        return false;
+    }
+    int h = 0;
+    if (Graphics::get_text_metrics(mDevice, "W", measured, h) != 0) {
+        ULog::write("Graphics::get_text_metrics(hdcPrinter, line, width, height);: cannot retrive text width",
+            ULog::Error);
+        return false;
+    }
+    return true;
+}
+
+bool PageFitter::fitFont(int maxLength)
+{
+    PageGeometry& p = mPage;
+    // A document without a character has nothing to fit: the natural font is used, and the
+    // quotient width / 0 is never formed.
+    p.cellWidth = maxLength > 0 ? static_cast<float>(p.width) / static_cast<float>(maxLength) : 0.0f;
+    if (maxLength > 0 && p.cellWidth < 2) {
+        p.fontWidth = 1;
+        return true;
+    }
+    int w = 0;
+    if (!measureW(0,
+            "Graphics::select_font(hdcPrinter, htext, fontface): cannot set specified font for printer; Using "
+            "default font...",
+            w))
+        return false;
+    p.charWidth = w;
+    const long long block = static_cast<long long>(p.charWidth) * maxLength;
+    if (maxLength == 0 || block < p.width) {
+        p.cellWidth = static_cast<float>(p.charWidth);
+        p.fontWidth = p.charWidth;
+        if (mArgs.hcenter)
+            p.leftPx = clamp32(static_cast<long long>(p.leftPx) + p.width / 2 - block / 2);
+        return true;
+    }
+    return searchFontWidth();
+}
+
+bool PageFitter::searchFontWidth()
+{
+    // The widest width whose W is narrower than a cell, found one pixel at a time from the
+    // cell width: down while W is too wide, up while it is too narrow, and done once the
+    // search has crossed from too wide to too narrow (or hit the cell exactly).
+    const float target = mPage.cellWidth;
+    const char* const warning = "Graphics::select_font(hdcPrinter, htext, args.fontface): cannot set specified font "
+                                "for printer; Using default font...";
+    const int start = trunc32(target);
+    int w = start;
+    int previous = w;
+    bool wentDown = false;
+    bool settled = false;
+    int tries = 0;
+    for (; tries < kMaxWidthTries && w >= 1; ++tries) {
+        int m = 0;
+        if (!measureW(w, warning, m))
+            return false;
+        if (m < target) {
+            previous = w;
+            ++w;
+            if (wentDown) {
+                w = previous;
+                settled = true;
+                break;
+            }
+        } else if (m > target) {
+            previous = w;
+            --w;
+            wentDown = true;
+        } else {
+            w = previous;
+            settled = true;
+            break;
+        }
+    }
+    if (!settled) {
+        // The measured W never crossed the cell: the device does not follow the width asked
+        // for, or no width is narrow enough. Its answers say nothing useful then, so the
+        // font is asked for the cell's own width, and the advances keep every character in
+        // its cell whatever the glyphs do.
+        w = start;
+        char message[1000];
+        std::snprintf(message, sizeof message,
+            "Printfile::printfile(): font width search: the width of \"W\" did not cross the cell width %.2f "
+            "after %d tries; using font width %d",
+            static_cast<double>(target), tries, w);
+        ULog::write(message, ULog::Warning);
+    }
+    mPage.fontWidth = w;
+    return true;
+}
+
+void PageFitter::countLinesPerPage()
+{
+    mPage.linesPerPage = trunc32(static_cast<double>(mPage.height) / mPage.pitch());
+    if (mPage.linesPerPage < 1) {
+        // Fewer would leave the first page empty and put every later line on one page
+        // beyond the paper; one line per page at least prints every line.
+        mPage.linesPerPage = 1;
+        ULog::write("Printfile::printfile(): linesPerPage<1: no text line fits between the margins; printing one "
+                    "line per page",
+            ULog::Warning);
+    }
+}

@@ -1,0 +1,82 @@
+#include "ClientTestSupport.h"
+
+#include "client/ClientCmdLine.h"
+#include "client/ProgressLine.h"
+#include "client/ReplyFiles.h"
+#include "client/SafeName.h"
+
+TEST(SafeName, OnlyAPlainLastComponentThatNoFileSystemReadsDifferently)
+{
+    // The last component after '/', '\\' or ':' (a drive, a data stream); no hidden file,
+    // nothing Windows trims, no wildcard, tilde, control or non-ASCII byte, no device.
+    const char* cases[][2] = {{"resp.txt", "resp.txt"}, {"../../etc/passwd", "passwd"}, {"..\\..\\win.ini", "win.ini"},
+        {"C:x.txt", "x.txt"}, {"a.txt:stream", "stream"}, {"my report (1).txt", "my report (1).txt"}, {"", ""},
+        {"..", ""}, {"dir/", ""}, {" . . ", ""}, {".profile", "profile"}, {"a.txt. . ", "a.txt"}, {"R~1.TXT", "R_1.TXT"},
+        {"a*b?c\nd\x7f.txt", "a_b_c_d_.txt"}, {"caf\xc3\xa9", "caf__"}, {"con", "_con"}, {"NUL.txt", "_NUL.txt"},
+        {"x/com1.log", "_com1.log"}, {"Lpt9", "_Lpt9"}, {"console.txt", "console.txt"}, {"com10", "com10"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c[1], SafeName::plain(c[0])) << c[0];
+    // A long name is shortened keeping its extension, and a cut stem loses its dots.
+    EXPECT_EQ(std::string(SafeName::kMaxLength - 4, 'a') + ".txt", SafeName::plain(std::string(300, 'a') + ".txt"));
+    EXPECT_EQ(std::string(95, 'b') + ".txt", SafeName::plain(std::string(95, 'b') + std::string(20, '.') + "c.txt"));
+    EXPECT_TRUE(SafeName::variant("a.tar.gz", 12) == "a.tar-12.gz" && SafeName::variant("README", 2) == "README-2");
+    // The directory's own separator wins over the one given.
+    const char* joins[][3] = {{"out", "/", "out/x"}, {"out/", "/", "out/x"}, {".", "/", "x"}, {"", "/", "x"},
+                              {"o", "\\", "o\\x"}, {"C:\\o", "/", "C:\\o\\x"}, {"C:\\o\\", "/", "C:\\o\\x"}, {"a/b", "\\", "a/b/x"}};
+    for (const auto& j : joins)
+        EXPECT_EQ(j[2], SafeName::join(j[0], "x", j[1][0])) << j[0];
+}
+
+TEST(ReplyFiles, NamesGiveWayToFilesAndDirectoriesUnlessReplacing)
+{
+    testsupport::TempDir tmp(true);
+    writeAll("p.txt", "mine");
+    std::filesystem::create_directory("p-1.txt");
+    std::string path, error;
+    ReplyFiles keep(".", false), replace(".", true);
+    // Claimed at once, so nobody else takes it meanwhile. Replacing takes neither a
+    // directory nor one name twice in a job, whatever the case.
+    EXPECT_TRUE(keep.prepare(error) && keep.reserve("p.txt", path, error) && path == "p-2.txt" && readAll(path).empty());
+    EXPECT_TRUE(replace.reserve("p.txt", path, error) && path == "p.txt" && readAll(path) == "mine");
+    EXPECT_TRUE(replace.reserve("p-1.txt", path, error) && path == "p-1-1.txt");
+    EXPECT_TRUE(replace.reserve("A.txt", path, error) && replace.reserve("a.TXT", path, error) && path == "a-1.TXT");
+    for (int n = 3; n < ReplyFiles::kMaxVariants; ++n)
+        ASSERT_TRUE(keep.reserve("p.txt", path, error));
+    EXPECT_FALSE(keep.reserve("p.txt", path, error));
+    EXPECT_EQ("no free file name for 'p.txt' in '.'", error);
+    // The output directory is made with its parents, unless a file stands in the way.
+    ReplyFiles nested((std::filesystem::path("a") / "b" / "c" / "").string(), false);
+    EXPECT_TRUE(nested.prepare(error) && std::filesystem::is_directory(std::filesystem::path("a") / "b" / "c"));
+    EXPECT_FALSE(ReplyFiles((std::filesystem::path("p.txt") / "sub").string(), false).prepare(error));
+    EXPECT_EQ(0u, error.find("cannot make the output directory")) << error;
+}
+
+// Every argument of up to three characters from the characters that matter, between two
+// others: what the client spells must split back to it on the server's side, and what it
+// refuses must have no spelling at all (every candidate up to two characters longer).
+TEST(ClientCmdLine, SpellsExactlyTheArgumentsThatHaveASpelling)
+{
+    std::vector<std::string> all{""};
+    for (size_t i = 0; all[i].size() < 5; ++i)
+        for (char c : std::string("a \"\t"))
+            all.push_back(all[i] + c);
+    for (size_t a = 0; all[a].size() <= 3; ++a) {
+        const Args want{"x", all[a], "y"};
+        std::string text;
+        size_t bad = 0;
+        const bool spelt = ClientCmdLine::join(want, text, bad);
+        EXPECT_TRUE(!spelt || want == splitLikeTheServerSide(text)) << "[" << all[a] << "] as [" << text << "]";
+        for (size_t e = 0; bad == 1 && e < all.size() && all[e].size() <= all[a].size() + 2; ++e)
+            EXPECT_NE(want, splitLikeTheServerSide("x " + all[e] + " y")) << "[" << all[a] << "] has [" << all[e] << "]";
+    }
+}
+
+TEST(ProgressLine, MegabytesAndPercent)
+{
+    // Never more than all; nothing to send is done at once; no overflow near 2 GiB.
+    EXPECT_EQ("sending r: 1.0 of 1.0 MB (100%)", ProgressLine::format("r", 5000000, 1000000));
+    EXPECT_EQ("sending r: 0.0 of 0.0 MB (100%)", ProgressLine::format("r", 0, 0));
+    EXPECT_EQ("sending r: 2147.5 of 2147.5 MB (99%)", ProgressLine::format("r", 2147483000LL, 2147483647LL));
+    EXPECT_EQ("sending ..." + std::string(37, 'n') + ": 0.1 of 12.0 MB (0%)",
+              ProgressLine::format(std::string(60, 'n'), 100000, 12000000));
+}
