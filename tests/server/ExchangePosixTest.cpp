@@ -1,6 +1,6 @@
-// The whole job exchange natively: the server's dispatch serves a client of this test (plain
-// sockets, so nothing it does shows in the server's log) over loopback, and the stand-in
-// print program (StandIn.h) does the job's work.
+// The whole job exchange natively: the server's dispatch serves a client of this test over
+// loopback (plain send and recv on a connected socket, so nothing the client does shows in
+// the server's log), and the stand-in print program (StandIn.h) does the job's work.
 #include "net/USockTcp.h"
 #include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
@@ -12,9 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <functional>
@@ -111,18 +109,15 @@ protected:
         std::promise<std::string> received;
         std::future<std::string> bytes = received.get_future();
         std::thread peer([&] {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in sa{};
-            sa.sin_family = AF_INET;
-            sa.sin_port = htons(static_cast<uint16_t>(mListener.port));
-            sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            EXPECT_EQ(0, ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa));
+            USockTcp connected;
+            EXPECT_TRUE(connected.open("127.0.0.1", mListener.port) && connected.connect());
+            const int fd = static_cast<int>(connected.sock);
             client(fd);
             std::string all;
             char buf[65536];
             for (ssize_t r; (r = ::recv(fd, buf, sizeof buf, 0)) > 0;)
                 all.append(buf, size_t(r));
-            ::close(fd);
+            connected.close();
             received.set_value(all);
         });
         USockTcp* connection = new USockTcp;
