@@ -1,90 +1,58 @@
 #include "client/ReplyPlan.h"
 
+#include "common/JobProtocol.h"
 #include "net/USockMessage.h"
-
-namespace {
-
-// The server's option words, in the order it compares them, and whether each takes a value.
-struct Keyword {
-    const char* word;
-    bool value;
-};
-
-const Keyword kKeywords[] = {
-    {"open", true},     {"disablelog", false}, {"fontlist", false}, {"response", true}, {"printlist", false},
-    {"reslist", false}, {"logfile", true},     {"ver", false},      {"listenaddr", true}, {"view", false},
-};
-
-} // namespace
 
 bool ReplyPlan::read(const std::vector<std::string>& args, std::string& error)
 {
     *this = ReplyPlan();
-    bool log = true;
-    bool fontList = false;
-    bool printList = false;
-    bool resList = false;
-    bool version = false;
-    bool response = false;
+    bool wanted[6] = {false, false, false, false, false, true};
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.empty() || arg[0] != '-')
-            continue;
-        const std::string word = arg.substr(1);
-        const Keyword* match = nullptr;
-        for (const Keyword& k : kKeywords) {
-            if (word == k.word) {
-                match = &k;
-                break;
-            }
-        }
-        if (match == nullptr)
+        const JobProtocol::OptionWord* option = JobProtocol::findOption(args[i].c_str());
+        if (option == nullptr)
             continue;
         std::string value;
-        if (match->value) {
+        if (option->takesValue) {
             if (i + 1 >= args.size()) {
-                error = arg + " needs a value";
+                error = args[i] + " needs a value";
                 return false;
             }
             value = args[++i];
         }
-        if (word == "open") {
+        switch (option->option) {
+        case JobProtocol::Open:
             openGiven = true;
             openFile = value;
-        } else if (word == "disablelog") {
-            log = false;
-        } else if (word == "fontlist") {
-            fontList = true;
-        } else if (word == "response") {
-            response = true;
+            break;
+        case JobProtocol::DisableLog: wanted[JobProtocol::LogReply] = false; break;
+        case JobProtocol::FontList: wanted[JobProtocol::FontListReply] = true; break;
+        case JobProtocol::Response:
+            wanted[JobProtocol::ResponseReply] = true;
             responseName = value;
-        } else if (word == "printlist") {
-            printList = true;
-        } else if (word == "reslist") {
-            resList = true;
-        } else if (word == "ver") {
-            version = true;
-        } else if (word == "view") {
-            view = true;
+            break;
+        case JobProtocol::PrintList: wanted[JobProtocol::PrintListReply] = true; break;
+        case JobProtocol::ResList: wanted[JobProtocol::ResListReply] = true; break;
+        case JobProtocol::Ver: wanted[JobProtocol::VersionReply] = true; break;
+        case JobProtocol::View: view = true; break;
+        // The rest only take their value: the server sets its own log name, and ignores a
+        // listen address and its own safety options in a job.
+        case JobProtocol::LogFile:
+        case JobProtocol::ListenAddr:
+        case JobProtocol::AllowRun:
+        case JobProtocol::TrustClients:
+        case JobProtocol::ClientTimeout: break;
         }
-        // -logfile and -listenaddr only take their value: the server sets its own log name
-        // and ignores a listen address in a job.
     }
     sendsFile = !openFile.empty();
-    if (printList)
-        replies.push_back(PrintList);
-    if (fontList)
-        replies.push_back(FontList);
-    if (version)
-        replies.push_back(Version);
-    beforeJob = replies.size();
-    if (!view) {
-        if (response)
-            replies.push_back(Response);
-        if (resList)
-            replies.push_back(ResList);
-        if (log)
-            replies.push_back(Log);
+    for (int n = 0; n < 6; ++n) {
+        const JobProtocol::Reply reply = JobProtocol::kReplyOrder[n];
+        if (n == JobProtocol::kRepliesBeforeJob) {
+            beforeJob = replies.size();
+            if (view)
+                break;
+        }
+        if (wanted[reply])
+            replies.push_back(static_cast<Kind>(reply));
     }
     return true;
 }
@@ -118,11 +86,11 @@ const char* ReplyPlan::describe(Kind kind)
 const char* ReplyPlan::fileName(Kind kind)
 {
     switch (kind) {
-    case PrintList: return "prntlist.txt";
-    case FontList: return "fontlist.txt";
-    case Version: return "version.txt";
+    case PrintList: return JobProtocol::kPrinterList;
+    case FontList: return JobProtocol::kFontList;
+    case Version: return JobProtocol::kVersionFile;
     case Response: return "response.txt";
-    case ResList: return "reslist.txt";
+    case ResList: return JobProtocol::kResList;
     case Log: return "joblog.txt";
     }
     return "reply.txt";

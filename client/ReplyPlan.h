@@ -1,20 +1,29 @@
 #pragma once
 
+#include "common/JobProtocol.h"
+
 #include <string>
 #include <vector>
 
 // What one job's exchange looks like, read off the print options alone, the way the
 // server reads them: whether a file goes with the command line, and which replies come
-// back in which order. The server parses the command line with its own short option list
-// (whole words, exact case; an option with a value takes the next argument, whatever it
-// looks like), so the plan follows the same reading: in "-open -printlist" the file to
-// send is called "-printlist" and no printer list comes.
+// back in which order. The server parses the command line with JobProtocol's short option
+// list (whole words, exact case; an option with a value takes the next argument, whatever
+// it looks like), and so does the plan: in "-open -printlist" the file to send is called
+// "-printlist" and no printer list comes.
 //
 // The printer list and the response file share one type code; only their place in the
 // order tells them apart, so the plan is the one thing that names each reply.
 class ReplyPlan {
 public:
-    enum Kind { PrintList, FontList, Version, Response, ResList, Log };
+    enum Kind {
+        PrintList = JobProtocol::PrintListReply,
+        FontList = JobProtocol::FontListReply,
+        Version = JobProtocol::VersionReply,
+        Response = JobProtocol::ResponseReply,
+        ResList = JobProtocol::ResListReply,
+        Log = JobProtocol::LogReply
+    };
 
     // False when an option that takes a value stands last without one (the server would
     // refuse the line); error then says which.

@@ -2,6 +2,7 @@
 
 #include "common/PMValueASCIICharSet.h"
 #include "common/PMValueChar.h"
+#include "common/UMemory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -63,7 +64,7 @@ PMMachineWildcard::PMMachineWildcard()
 {
     asciiSet = new (std::nothrow) PMValueASCIICharSet;
     if (asciiSet == nullptr)
-        ULog::fatal("PMMachineWildcard::PMMachineWildcard(): asciiSet==NULL: memory error");
+        UMemory::exhausted("PMMachineWildcard::PMMachineWildcard(): asciiSet==NULL: memory error");
 }
 
 PMMachineWildcard::~PMMachineWildcard()

@@ -25,10 +25,11 @@ void UException::setSource(const UString& text) { source = text; }
 
 namespace {
 
+// A record may have come from the peer: its fields are logged as untrusted text.
 void writeLabelled(const char* label, const UString& field, int type, int stream)
 {
     UString line(label);
-    line += field;
+    line += ULog::untrusted(field.str());
     ULog::write(line, type, stream);
 }
 
@@ -36,7 +37,7 @@ void writeLabelled(const char* label, const UString& field, int type, int stream
 
 void UException::print(int type, int stream)
 {
-    ULog::write(title, type, stream);
+    writeLabelled("", title, type, stream);
     writeLabelled("\tException Name: ", name, type, stream);
     writeLabelled("\tError Message: ", error, type, stream);
     writeLabelled("\tDescription: ", description, type, stream);

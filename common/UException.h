@@ -12,7 +12,8 @@ public:
     // it again at the end of its own constructor.
     virtual void setDefaults();
     virtual ~UException();
-    // Five log entries, each at level type: the title, then the four labelled fields.
+    // Five log entries, each at level type: the title, then the four labelled fields, each
+    // as ULog::untrusted shows it.
     virtual void print(int type, int stream);
 
     void setError(const UString& text);

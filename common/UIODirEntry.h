@@ -20,13 +20,6 @@ public:
         bool system = false;
     };
 
-    UIODirEntry() = default;
-
-    Attributes getAttributes() const { return attributes; }
-    UString getPath() const { return path; }
-    std::int32_t getSize() const { return size; }
-    bool isDirectory() const { return attributes.directory; }
-
     std::int32_t size = 0;
     UString path;
     Attributes attributes;

@@ -38,13 +38,9 @@ bool namesDirectory(const char* path)
 
 } // namespace
 
-UIODirIterator::UIODirIterator()
-    : mRecursive(true), mDescendIntoRejected(true), mDirFilterOn(false), mFileFilterOn(false),
-      mFileFilter(nullptr), mDirFilter(nullptr), mCaseSensitive(false)
-{
-}
+UIODirIterator::UIODirIterator() : mFileFilterOn(false) {}
 
-UIODirIterator::~UIODirIterator() { releaseFilters(); }
+UIODirIterator::~UIODirIterator() = default;
 
 void UIODirIterator::setFileFilter(const UString& pattern)
 {
@@ -52,36 +48,20 @@ void UIODirIterator::setFileFilter(const UString& pattern)
     mFileFilterOn = true;
 }
 
-void UIODirIterator::setDirFilter(const UString& pattern)
+bool UIODirIterator::makeFilter()
 {
-    mDirPattern = pattern;
-    mDirFilterOn = true;
-}
-
-void UIODirIterator::releaseFilters()
-{
-    delete mFileFilter;
-    delete mDirFilter;
-    mFileFilter = nullptr;
-    mDirFilter = nullptr;
-}
-
-bool UIODirIterator::makeFilter(PMMachineWildcard*& filter, bool& on, const UString& pattern,
-                                const char* noMemory, const char* noBuild)
-{
-    filter = new (std::nothrow) PMMachineWildcard;
-    if (filter == nullptr) {
-        ULog::write(noMemory, ULog::Warning);
+    mFileFilter.reset(new (std::nothrow) PMMachineWildcard);
+    if (mFileFilter == nullptr) {
+        ULog::write("UIODirIterator::iterateDir(): mFileFilter==NULL: memory allocation error", ULog::Warning);
         return false;
     }
-    filter->setPattern(pattern.str());
-    if (!mCaseSensitive)
-        filter->caseSensitive = false;
-    if (!filter->build()) {
-        ULog::write(noBuild, ULog::Warning);
-        on = false;
-        delete filter;
-        filter = nullptr;
+    mFileFilter->setPattern(mFilePattern.str());
+    mFileFilter->caseSensitive = false;
+    if (!mFileFilter->build()) {
+        ULog::write("UIODirIterator::iterateDir(): !mFileFilter->build(): could not buile file filter machine",
+                    ULog::Warning);
+        mFileFilterOn = false;
+        mFileFilter.reset();
     }
     return true;
 }
@@ -92,27 +72,15 @@ bool UIODirIterator::start(const UString& path)
         ULog::write("UIODirIterator::start: path is invalid", ULog::Error);
         return false;
     }
-    releaseFilters();
-    if (mDirFilterOn &&
-        !makeFilter(mDirFilter, mDirFilterOn, mDirPattern,
-                    "UIODirIterator::iterateDir(): mDirFilter==NULL: memory allocation error",
-                    "UIODirIterator::iterateDir(): !mDirFilter->build(): could not buile dir filter machine")) {
-        releaseFilters();
+    mFileFilter.reset();
+    if (mFileFilterOn && !makeFilter())
         return false;
-    }
-    if (mFileFilterOn &&
-        !makeFilter(mFileFilter, mFileFilterOn, mFilePattern,
-                    "UIODirIterator::iterateDir(): mFileFilter==NULL: memory allocation error",
-                    "UIODirIterator::iterateDir(): !mFileFilter->build(): could not buile file filter machine")) {
-        releaseFilters();
-        return false;
-    }
-    const bool result = iterateDir(path, 0);
-    releaseFilters();
+    const bool result = iterateDir(path);
+    mFileFilter.reset();
     return result;
 }
 
-bool UIODirIterator::iterateDir(const UString& dirName, int depth)
+bool UIODirIterator::iterateDir(const UString& dirName)
 {
     UDirListing listing;
     UDirListing::OpenResult opened;
@@ -131,35 +99,22 @@ bool UIODirIterator::iterateDir(const UString& dirName, int depth)
         const UDirListing::Entry& e = listing.entry();
         if (std::strcmp(e.name, ".") == 0 || std::strcmp(e.name, "..") == 0)
             continue;
-        bool rejected = false;
-        if (mDirFilterOn && mDirFilter != nullptr && e.directory && !mDirFilter->match(e.name))
-            rejected = true;
-        if (mFileFilterOn && mFileFilter != nullptr && !e.directory && !mFileFilter->match(e.name))
-            rejected = true;
-
-        if (!rejected) {
-            UIODirEntry entry;
-            entry.size = e.size;
-            entry.path = dirName;
-            entry.path += e.name;
-            entry.attributes.archive = e.archive;
-            entry.attributes.hidden = e.hidden;
-            entry.attributes.readOnly = e.readOnly;
-            entry.attributes.directory = e.directory;
-            entry.attributes.system = e.system;
-            entry.created = e.created;
-            entry.modified = e.modified;
-            entry.accessed = e.accessed;
-            if (!processEntry(entry, depth))
-                return true;
-        }
-        if (mRecursive && e.directory && (!rejected || mDescendIntoRejected)) {
-            UString sub(dirName);
-            sub += e.name;
-            sub += "/";
-            if (!iterateDir(sub, depth + 1))
-                return true;
-        }
+        if (mFileFilter != nullptr && !e.directory && !mFileFilter->match(e.name))
+            continue;
+        UIODirEntry entry;
+        entry.size = e.size;
+        entry.path = dirName;
+        entry.path += e.name;
+        entry.attributes.archive = e.archive;
+        entry.attributes.hidden = e.hidden;
+        entry.attributes.readOnly = e.readOnly;
+        entry.attributes.directory = e.directory;
+        entry.attributes.system = e.system;
+        entry.created = e.created;
+        entry.modified = e.modified;
+        entry.accessed = e.accessed;
+        if (!processEntry(entry))
+            return true;
     } while (listing.next());
     return true;
 }

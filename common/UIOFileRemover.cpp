@@ -3,9 +3,9 @@
 #include "common/UDirListing.h"
 #include "common/UIODirEntry.h"
 
-bool UIOFileRemover::processEntry(const UIODirEntry& entry, int /*depth*/)
+bool UIOFileRemover::processEntry(const UIODirEntry& entry)
 {
-    if (entry.isDirectory())
+    if (entry.attributes.directory)
         return true;
     UDirListing::removeFile(entry.path.str());
     return true;

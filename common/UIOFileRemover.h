@@ -6,5 +6,5 @@
 // be deleted is skipped without a word: the walk is a best-effort cleanup.
 class UIOFileRemover : public UIODirIterator {
 public:
-    bool processEntry(const UIODirEntry& entry, int depth) override;
+    bool processEntry(const UIODirEntry& entry) override;
 };

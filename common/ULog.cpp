@@ -1,6 +1,7 @@
 #include "common/ULog.h"
 
 #include "common/UDateTime.h"
+#include "common/UFile.h"
 #include "common/ULock.h"
 #include "common/UOs.h"
 
@@ -12,6 +13,7 @@ const char* const ULog::kTooLong =
     "Error in ULog::write(const char *const msg, const int type, const int stream): msg too long";
 const char* const ULog::kAlertTooLong = "Error in ULog::alert(const char *const msg): msg too long";
 const char* const ULog::kCaption = "Allert";
+const char* const ULog::kCutMarker = "...";
 
 namespace {
 
@@ -65,14 +67,15 @@ void appendLine(const char* line)
     const UString& name = state().streamName;
     if (name.isEmpty())
         return;
-    std::FILE* f = std::fopen(name.str(), "r+b");
-    if (f == nullptr)
-        f = std::fopen(name.str(), "wb");
-    if (f == nullptr)
+    UFile existing(name.str(), "r+b");
+    if (existing.isOpen()) {
+        std::fseek(existing.get(), 0, SEEK_END);
+        std::fwrite(line, 1, std::strlen(line), existing.get());
         return;
-    std::fseek(f, 0, SEEK_END);
-    std::fwrite(line, 1, std::strlen(line), f);
-    std::fclose(f);
+    }
+    UFile created(name.str(), "wb");
+    if (created.isOpen())
+        std::fwrite(line, 1, std::strlen(line), created.get());
 }
 
 } // namespace
@@ -176,10 +179,17 @@ bool ULog::setStream(const UString& name, int stream)
     return true;
 }
 
-UString ULog::streamName()
+UString ULog::untrusted(const char* text, int most)
 {
-    ULockGuard guard(state().lock);
-    return state().streamName;
+    UString out;
+    int i = 0;
+    for (; text[i] != '\0' && i < most; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        out += c < 32 || c >= 127 ? '?' : static_cast<char>(c);
+    }
+    if (text[i] != '\0')
+        out += kCutMarker;
+    return out;
 }
 
 void ULog::reset()

@@ -32,7 +32,13 @@ public:
     [[noreturn]] static void fatal(const char* msg);
 
     static bool setStream(const UString& name, int stream);
-    static UString streamName();
+
+    // A text that came from a peer, as it may stand in a log line: every byte below 32 or
+    // from 127 on becomes '?', so that it can neither end the line nor start one of its
+    // own, and beyond most bytes it is cut, kCutMarker marking the cut.
+    static UString untrusted(const char* text, int most = kUntrustedMost);
+    static const int kUntrustedMost = 200;
+    static const char* const kCutMarker; // "..."
 
     // The print program's line for msg at level type, at the current local time.
     static void format(char* out, const char* msg, int type);

@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
-// The operating-system seam for starting programs: the run-time library's spawn in no-wait
-// mode and its wait on Windows, fork, exec and waitpid elsewhere. UProcessWin.cpp and
-// UProcessPosix.cpp implement it; the build picks one.
+// The operating-system seam for starting programs: CreateProcess, WaitForSingleObject and
+// CloseHandle on Windows, fork, exec and waitpid elsewhere. UProcessWin.cpp and
+// UProcessPosix.cpp implement it; the build picks one. The seam closes every handle it
+// opens: a server that runs thousands of jobs must not keep one per job.
 class UProcess {
 public:
     static const std::intptr_t kFailed = -1;

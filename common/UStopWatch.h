@@ -11,15 +11,6 @@ public:
     float seconds() const;
     float stopAndSeconds();
 
-    std::uint32_t startTick() const { return mStart; }
-    std::uint32_t endTick() const { return mEnd; }
-    // Lets callers that already hold tick values (and tests) set them directly.
-    void setTicks(std::uint32_t start, std::uint32_t end)
-    {
-        mStart = start;
-        mEnd = end;
-    }
-
 private:
     std::uint32_t mStart = 0;
     std::uint32_t mEnd = 0;

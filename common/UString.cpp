@@ -1,6 +1,6 @@
 #include "common/UString.h"
 
-#include "common/ULog.h"
+#include "common/UMemory.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +12,7 @@ const int kSpare = 10000;
 
 [[noreturn]] void outOfMemory()
 {
-    ULog::fatal("UString::alloc(): memory allocation Errors\n");
+    UMemory::exhausted("UString::alloc(): memory allocation Errors\n");
 }
 
 char* allocBytes(long long n)
@@ -234,34 +234,4 @@ bool UString::operator==(const char* s) const
 bool UString::operator==(const UString& s) const
 {
     return mLength == s.mLength && std::memcmp(mText, s.mText, static_cast<size_t>(mLength)) == 0;
-}
-
-void UString::insert(char c, int pos)
-{
-    if (pos < 0)
-        pos = 0;
-    if (pos > mLength)
-        pos = mLength;
-    ensureScratch(mLength + 2);
-    std::memcpy(mScratch, mText, static_cast<size_t>(pos));
-    mScratch[pos] = c;
-    std::memcpy(mScratch + pos + 1, mText + pos, static_cast<size_t>(mLength - pos) + 1);
-    char* t = mText;
-    mText = mScratch;
-    mScratch = t;
-    const int cap = mCapacity;
-    mCapacity = mScratchCapacity;
-    mScratchCapacity = cap;
-    ++mLength;
-}
-
-void UString::token(const UString& delims, UString& out, int& pos) const
-{
-    while (pos < mLength) {
-        const char c = mText[pos];
-        ++pos;
-        if (std::memchr(delims.mText, c, static_cast<size_t>(delims.mLength)) != nullptr)
-            return;
-        out += c;
-    }
 }

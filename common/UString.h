@@ -42,9 +42,6 @@ public:
     bool operator!=(const char* s) const { return !(*this == s); }
     bool operator!=(const UString& s) const { return !(*this == s); }
 
-    void insert(char c, int pos);
-    void token(const UString& delims, UString& out, int& pos) const;
-
 private:
     UString concat(const char* s, int r);
     void ensureScratch(int n);

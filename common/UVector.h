@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/ULog.h"
+#include "common/UMemory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -18,11 +19,8 @@ class UVector {
 public:
     UVector()
     {
-        data = static_cast<T*>(std::malloc(sizeof(T)));
-        if (data == nullptr)
-            ULog::fatal("UVector::UVector(): data=new T[1]: memory error");
         if (!alloc(10))
-            ULog::fatal("UVector::UVector(): this->alloc(10): memory error");
+            UMemory::exhausted("UVector::UVector(): this->alloc(10): memory error");
         step = 100;
     }
 
@@ -56,8 +54,7 @@ public:
         if (bytes > 0x7fffffffLL || !alloc(static_cast<int>(bytes)))
             return false;
         data[i] = x;
-        if (i >= noEl)
-            noEl = i + 1;
+        noEl = i + 1;
         return true;
     }
 

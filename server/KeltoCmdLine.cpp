@@ -1,10 +1,10 @@
 #include "server/KeltoCmdLine.h"
 
+#include "common/JobProtocol.h"
 #include "common/ULog.h"
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -33,6 +33,14 @@ bool readSeconds(const char* text, double& seconds)
     return true;
 }
 
+bool missingValue(const char* word)
+{
+    UString line("Error in KeltoCmdLine::parse(): -");
+    line += word;
+    ULog::write(line, ULog::Error);
+    return false;
+}
+
 } // namespace
 
 KeltoCmdLine::KeltoCmdLine()
@@ -47,77 +55,39 @@ KeltoCmdLine::~KeltoCmdLine() = default;
 
 bool KeltoCmdLine::parse(int& argc, char**& argv)
 {
-    enum Keyword {
-        Open, DisableLog, FontList, Response, PrintList, ResList, LogFile, Ver, ListenAddr, View,
-        AllowRun, TrustClients, ClientTimeout
-    };
-    struct Option {
-        const char* word;
-        Keyword keyword;
-        const char* missingValue; // null for a flag
-    };
-    static const Option options[] = {
-        {"open", Open, "Error in KeltoCmdLine::parse(): -open"},
-        {"disablelog", DisableLog, nullptr},
-        {"fontlist", FontList, nullptr},
-        {"response", Response, "Error in KeltoCmdLine::parse(): -response"},
-        {"printlist", PrintList, nullptr},
-        {"reslist", ResList, nullptr},
-        {"logfile", LogFile, "Error in KeltoCmdLine::parse(): -logfile"},
-        {"ver", Ver, nullptr},
-        {"listenaddr", ListenAddr, "Error in KeltoCmdLine::parse(): -listenaddr"},
-        {"view", View, nullptr},
-        {"allowrun", AllowRun, "Error in KeltoCmdLine::parse(): -allowrun"},
-        {"trustclients", TrustClients, nullptr},
-        {"clienttimeout", ClientTimeout, "Error in KeltoCmdLine::parse(): -clienttimeout"},
-    };
-
     for (int i = 0; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (arg == nullptr || arg[0] != '-')
-            continue;
-        const Option* found = nullptr;
-        for (const Option& o : options) {
-            if (std::strcmp(arg + 1, o.word) == 0) {
-                found = &o;
-                break;
-            }
-        }
+        const JobProtocol::OptionWord* found = JobProtocol::findOption(argv[i]);
         if (found == nullptr)
             continue;
         const char* value = nullptr;
-        if (found->missingValue != nullptr) {
-            if (i + 1 >= argc || argv[i + 1] == nullptr) {
-                ULog::write(found->missingValue, ULog::Error);
-                return false;
-            }
+        if (found->takesValue) {
+            if (i + 1 >= argc || argv[i + 1] == nullptr)
+                return missingValue(found->word);
             value = argv[++i];
         }
-        switch (found->keyword) {
-        case Open:
+        switch (found->option) {
+        case JobProtocol::Open:
             openFile = value;
             openArgs.push_back(i - 1);
             break;
-        case DisableLog: logEnabled = false; break;
-        case FontList: fontList = true; break;
-        case Response:
+        case JobProtocol::DisableLog: logEnabled = false; break;
+        case JobProtocol::FontList: fontList = true; break;
+        case JobProtocol::Response:
             responseFile = value;
             response = true;
             break;
-        case PrintList: printList = true; break;
-        case ResList: resList = true; break;
-        case LogFile: logFile = value; break;
-        case Ver: ver = true; break;
-        case ListenAddr: listenAddr = value; break;
-        case View: view = true; break;
-        case AllowRun: allowRun.push_back(UString(value)); break;
-        case TrustClients: trustClients = true; break;
-        case ClientTimeout:
+        case JobProtocol::PrintList: printList = true; break;
+        case JobProtocol::ResList: resList = true; break;
+        case JobProtocol::LogFile: logFile = value; break;
+        case JobProtocol::Ver: ver = true; break;
+        case JobProtocol::ListenAddr: listenAddr = value; break;
+        case JobProtocol::View: view = true; break;
+        case JobProtocol::AllowRun: allowRun.push_back(UString(value)); break;
+        case JobProtocol::TrustClients: trustClients = true; break;
+        case JobProtocol::ClientTimeout:
             // A limit that is no number would leave the server without one.
-            if (!readSeconds(value, clientTimeout)) {
-                ULog::write(found->missingValue, ULog::Error);
-                return false;
-            }
+            if (!readSeconds(value, clientTimeout))
+                return missingValue(found->word);
             break;
         }
     }

@@ -1,22 +1,21 @@
+#include "common/UCmdLine.h"
 #include "server/PServerStartup.h"
 
-#include <cstring>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 // The native server, for tests on the build machine. Windows hands WinMain one text
-// without the program's name; here the arguments are joined back into such a text, an
-// argument with a blank in double quotes, which the server's splitter takes off again.
+// without the program's name; here the arguments are joined back into such a text, spelled
+// so that the server's splitter gives them back unchanged.
 int main(int argc, char** argv)
 {
-    UString text;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            text += " ";
-        const bool quote = std::strchr(argv[i], ' ') != nullptr;
-        if (quote)
-            text += "\"";
-        text += argv[i];
-        if (quote)
-            text += "\"";
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::string text;
+    size_t bad = 0;
+    if (!UCmdLine::join(args, text, bad)) {
+        std::fprintf(stderr, "draxomeServer: argument %zu cannot be spelled in one command line\n", bad + 1);
+        return -1;
     }
-    return PServerStartup::run(text);
+    return PServerStartup::run(UString(text.c_str()));
 }

@@ -26,8 +26,6 @@ void PClientPolicy::set(const KeltoCmdLine& serverOptions)
     p.clientTimeout = serverOptions.clientTimeout;
 }
 
-void PClientPolicy::reset() { policy() = Policy(); }
-
 const std::vector<UString>& PClientPolicy::allowRun() { return policy().allowRun; }
 
 bool PClientPolicy::trustClients() { return policy().trustClients; }

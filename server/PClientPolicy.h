@@ -14,8 +14,6 @@ class KeltoCmdLine;
 class PClientPolicy {
 public:
     static void set(const KeltoCmdLine& serverOptions);
-    // Back to the state before set; for tests.
-    static void reset();
 
     static const std::vector<UString>& allowRun();
     static bool trustClients();

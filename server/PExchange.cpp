@@ -1,5 +1,6 @@
 #include "server/PExchange.h"
 
+#include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
 #include "common/ULog.h"
@@ -37,8 +38,9 @@ PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnec
 
 unsigned PExchange::run()
 {
-    const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() && sendInventories() &&
-                      writeCommandFile() && runPrintProgram() && (mOptions.view || sendResults());
+    const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() &&
+                      sendReplies(0, JobProtocol::kRepliesBeforeJob) && writeCommandFile() && runPrintProgram() &&
+                      (mOptions.view || sendReplies(JobProtocol::kRepliesBeforeJob, JobProtocol::kReplyCount));
     // An exchange that ended early may leave the client's document unread behind the
     // abort: the abort must still reach the client.
     if (done)
@@ -92,7 +94,7 @@ bool PExchange::stage()
         return true;
     // Half-parsed options would run the print program on something the client did not
     // ask for, and a client whose -open went unnoticed would send a document nobody reads.
-    // The splitter or the parser has logged what was wrong with the text.
+    // The parser has logged what was wrong with the text.
     logError("PPrinterServer::dispatch(): msgCmdLine: could not parse");
     sendAbort("Could not parse command line sent by printer client",
               "An option that takes a value (-open, -response, -logfile, -listenaddr) came without one");
@@ -104,7 +106,7 @@ bool PExchange::checkJob()
     if (PClientPolicy::trustClients())
         return true;
     PJobGuard guard(PClientPolicy::allowRun(), PJobGuard::listDirectory, PJobGuard::readPrinterList);
-    if (guard.check(mCommandLine.text, mOptions, true))
+    if (guard.check(mCommandLine.text, mOptions))
         return true;
     // One line says it all; the abort tells the client what was refused and how the
     // administrator can allow it.
@@ -158,25 +160,67 @@ bool PExchange::sendFile(USockMFile& message, const char* logLine, const char* e
     return false;
 }
 
-bool PExchange::sendInventories()
+bool PExchange::sendReplies(int from, int to)
 {
-    if (mOptions.printList) {
-        USockMFilePrintList m("prntlist.txt", "prntlist.txt");
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgPrintList: could not send",
-                      "Could not send printlist.txt to printer client", "Check if printlist.txt exists on server"))
+    for (int n = from; n < to; ++n) {
+        if (!sendReply(JobProtocol::kReplyOrder[n]))
             return false;
     }
-    if (mOptions.fontList) {
-        USockMFileFontList m("fontlist.txt", "fontlist.txt");
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgFontList: could not send",
-                      "Could not send fontlist.txt to printer client", "Check if fontlist.txt exists on server"))
-            return false;
+    return true;
+}
+
+bool PExchange::sendReply(JobProtocol::Reply reply)
+{
+    switch (reply) {
+    case JobProtocol::PrintListReply: {
+        if (!mOptions.printList)
+            return true;
+        USockMFilePrintList m(JobProtocol::kPrinterList, JobProtocol::kPrinterList);
+        return sendFile(m, "PPrinterServer::dispatch(): msgPrintList: could not send",
+                        "Could not send printlist.txt to printer client", "Check if printlist.txt exists on server");
     }
-    if (mOptions.ver) {
-        USockMFileVersion m("version.txt", "version.txt");
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgVersion: could not send",
-                      "Could not send version.txt to printer client", "Check if version.txt exists on server"))
+    case JobProtocol::FontListReply: {
+        if (!mOptions.fontList)
+            return true;
+        USockMFileFontList m(JobProtocol::kFontList, JobProtocol::kFontList);
+        return sendFile(m, "PPrinterServer::dispatch(): msgFontList: could not send",
+                        "Could not send fontlist.txt to printer client", "Check if fontlist.txt exists on server");
+    }
+    case JobProtocol::VersionReply: {
+        if (!mOptions.ver)
+            return true;
+        USockMFileVersion m(JobProtocol::kVersionFile, JobProtocol::kVersionFile);
+        return sendFile(m, "PPrinterServer::dispatch(): msgVersion: could not send",
+                        "Could not send version.txt to printer client", "Check if version.txt exists on server");
+    }
+    case JobProtocol::ResponseReply: {
+        if (!mOptions.response)
+            return true;
+        USockMFileResponse m(mOptions.responseFile, mOptions.responseFile);
+        if (!sendFile(m, "PPrinterServer::dispatch(): msgResponse: could not send",
+                      "Could not send the -run response file back to client. This usually means the response "
+                      "file was not created by the process.",
+                      "Check the -run parameter."))
             return false;
+        UDirListing::removeFile(mOptions.responseFile.str());
+        return true;
+    }
+    case JobProtocol::ResListReply: {
+        if (!mOptions.resList)
+            return true;
+        USockMFileResList m(JobProtocol::kResList, JobProtocol::kResList);
+        return sendFile(m, "PPrinterServer::dispatch(): msgResList: could not send",
+                        "Could not send reslist.txt to printer client", "Check if reslist.txt exists on server");
+    }
+    case JobProtocol::LogReply: {
+        if (!mOptions.logEnabled)
+            return true;
+        USockMFileLog m(mOptions.logFile, mOptions.logFile);
+        UString description("Log file was: ");
+        description += mOptions.logFile;
+        return sendFile(m, "PPrinterServer::dispatch(): msgLog: could not send",
+                        "Could not send log file to printer client", description);
+    }
     }
     return true;
 }
@@ -199,20 +243,16 @@ bool PExchange::writeCommandFile()
 
 bool PExchange::runPrintProgram()
 {
-    int argc = 0;
-    char** argv = nullptr;
-    if (!UCmdLine::getArgcArgv(PJobStaging::launchLine(PJobStaging::commandFileName(mStamp), mOptions), argc, argv)) {
-        logError("PPrinterServer::dispatch(): could not generate argc and argv");
-        sendDefaultAbort();
-        return false;
-    }
+    std::string buffer;
+    const std::vector<char*> argv =
+        UCmdLine::splitInto(PJobStaging::launchLine(PJobStaging::commandFileName(mStamp), mOptions), buffer);
     bool started = false;
     const char* program = PPrintProgram::findPrintProgram();
     if (program == nullptr) {
         logError("PPrinterServer::dispatch(): could not find velquin.exe or draxome.exe");
         sendAbort("Could not find velquin.exe or draxome.exe",
                   "For printer server to work, velquin.exe or draxome.exe must be in the current directory");
-    } else if (!PPrintProgram::runJob(program, argv, mOptions.view)) {
+    } else if (!PPrintProgram::runJob(program, argv.data(), mOptions.view)) {
         UString line("PPrinterServer::dispatch(): could not spawn process ");
         line += program;
         logError(line.str());
@@ -220,36 +260,7 @@ bool PExchange::runPrintProgram()
     } else {
         started = true;
     }
-    UCmdLine::releaseArgcArgv(argc, argv);
     return started;
-}
-
-bool PExchange::sendResults()
-{
-    if (mOptions.response) {
-        USockMFileResponse m(mOptions.responseFile, mOptions.responseFile);
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgResponse: could not send",
-                      "Could not send the -run response file back to client. This usually means the response "
-                      "file was not created by the process.",
-                      "Check the -run parameter."))
-            return false;
-        UDirListing::removeFile(mOptions.responseFile.str());
-    }
-    if (mOptions.resList) {
-        USockMFileResList m("reslist.txt", "reslist.txt");
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgResList: could not send",
-                      "Could not send reslist.txt to printer client", "Check if reslist.txt exists on server"))
-            return false;
-    }
-    if (mOptions.logEnabled) {
-        USockMFileLog m(mOptions.logFile, mOptions.logFile);
-        UString description("Log file was: ");
-        description += mOptions.logFile;
-        if (!sendFile(m, "PPrinterServer::dispatch(): msgLog: could not send",
-                      "Could not send log file to printer client", description))
-            return false;
-    }
-    return true;
 }
 
 void PExchange::sendAbort(USockMAbort& abort)

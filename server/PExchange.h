@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/JobProtocol.h"
 #include "common/UString.h"
 #include "net/USockMAbort.h"
 #include "net/USockMCmdline.h"
@@ -41,12 +42,13 @@ private:
     // anything of it is written or started.
     bool checkJob();
     bool receiveDocument();
-    bool sendInventories();
+    // Sends the replies kReplyOrder[from] to kReplyOrder[to - 1] that the job asked for.
+    bool sendReplies(int from, int to);
+    bool sendReply(JobProtocol::Reply reply);
     bool sendFile(USockMFile& message, const char* logLine, const char* error, const UString& description);
     bool writeCommandFile();
     // Launch line, program lookup, start and (unless -view) the wait.
     bool runPrintProgram();
-    bool sendResults();
 
     // Reads the next type code; for an abort the rest of it, else, when the code is the
     // expected one, the body with message.read.

@@ -1,16 +1,19 @@
 #include "server/PJobGuard.h"
 
+#include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
+#include "common/UFile.h"
+#include "common/ULog.h"
 #include "server/KeltoCmdLine.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
-
-const char* const kPrinterList = "prntlist.txt";
 
 const char* const kTrustHint = "The administrator can start draxomeServer with -trustclients to turn all job checks off.";
 
@@ -33,26 +36,13 @@ const char* const kDeviceNames[] = {"con", "prn", "aux", "nul"};
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool sameIgnoringCase(const char* a, const char* b, size_t n)
+bool sameIgnoringCase(std::string_view a, const char* b)
 {
-    for (size_t i = 0; i < n; ++i) {
-        if (lower(a[i]) != lower(b[i]))
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (b[i] == '\0' || lower(a[i]) != b[i])
             return false;
     }
-    return true;
-}
-
-bool equalIgnoringCase(const char* a, const char* b)
-{
-    const size_t n = std::strlen(a);
-    return n == std::strlen(b) && sameIgnoringCase(a, b, n);
-}
-
-bool endsIgnoringCase(const char* text, const char* tail)
-{
-    const size_t n = std::strlen(text);
-    const size_t t = std::strlen(tail);
-    return n >= t && sameIgnoringCase(text + n - t, tail, t);
+    return b[a.size()] == '\0';
 }
 
 bool isPlainChar(char c)
@@ -62,157 +52,168 @@ bool isPlainChar(char c)
 }
 
 // The part of a name before its first dot is what Windows compares with its device names.
-bool isDeviceName(const char* name)
+bool isDeviceName(std::string_view name)
 {
-    const char* dot = std::strchr(name, '.');
-    const size_t base = dot != nullptr ? static_cast<size_t>(dot - name) : std::strlen(name);
+    const std::string_view base = name.substr(0, name.find('.'));
     for (const char* device : kDeviceNames) {
-        if (base == 3 && sameIgnoringCase(name, device, 3))
+        if (sameIgnoringCase(base, device))
             return true;
     }
     // COM0 to COM9 and LPT0 to LPT9.
-    return base == 4 && (sameIgnoringCase(name, "com", 3) || sameIgnoringCase(name, "lpt", 3)) && name[3] >= '0' &&
-           name[3] <= '9';
+    const std::string_view head = base.substr(0, 3);
+    return base.size() == 4 && (sameIgnoringCase(head, "com") || sameIgnoringCase(head, "lpt")) && base[3] >= '0' &&
+           base[3] <= '9';
 }
 
-// A client's text as it may stand in a log line and an abort: no line breaks or other
-// control bytes that could forge lines of their own, and not beyond a reasonable length.
-UString shown(const char* value)
+// Every runnable extension holds one dot, its first character: a name ends in one exactly
+// when the part from its last dot is one.
+bool hasRunnableExtension(std::string_view name)
 {
-    const int kMost = 80;
-    UString out("'");
-    int i = 0;
-    for (; value[i] != '\0' && i < kMost; ++i) {
-        const unsigned char c = static_cast<unsigned char>(value[i]);
-        out += c < 32 || c >= 127 ? '?' : static_cast<char>(c);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    for (const char* extension : kRunnableExtensions) {
+        if (sameIgnoringCase(name.substr(dot), extension))
+            return true;
     }
-    if (value[i] != '\0')
-        out += "...";
+    return false;
+}
+
+// A client's text as it may stand in a log line and an abort, in quotes.
+UString shown(std::string_view value)
+{
+    UString out("'");
+    out += ULog::untrusted(std::string(value).c_str(), 80);
     out += "'";
     return out;
 }
 
-bool isRemotePrinter(const char* name)
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = lower(c);
+    return out;
+}
+
+bool isRemotePrinter(std::string_view name)
 {
     // Blanks would be dropped on the way to the spooler; both slashes make a network path.
-    while (*name == ' ' || *name == '\t' || *name == '\r' || *name == '\n')
-        ++name;
-    auto slash = [](char c) { return c == '\\' || c == '/'; };
-    return slash(name[0]) && slash(name[1]);
+    const size_t first = name.find_first_not_of(" \t\r\n");
+    auto slash = [&](size_t i) { return i < name.size() && (name[i] == '\\' || name[i] == '/'); };
+    return first != std::string_view::npos && slash(first) && slash(first + 1);
 }
 
 } // namespace
 
 PJobGuard::PJobGuard(const std::vector<UString>& allowRun, NameSource directory, NameSource printers)
-    : mAllowRun(allowRun), mDirectorySource(std::move(directory)), mPrinterSource(std::move(printers)),
-      mDirectoryRead(false), mDirectoryKnown(false), mPrintersRead(false)
+    : mDirectorySource(std::move(directory)), mPrinterSource(std::move(printers)), mDirectoryRead(false),
+      mDirectoryKnown(false), mPrintersRead(false)
 {
+    for (const UString& name : allowRun)
+        mAllowRun.insert(name.str());
 }
 
-const char* PJobGuard::plainNameFault(const char* name)
+const char* PJobGuard::plainNameFault(std::string_view name)
 {
-    if (name[0] == '\0')
+    if (name.empty())
         return "no file name";
-    for (const char* p = name; *p != '\0'; ++p) {
-        if (!isPlainChar(*p))
+    for (char c : name) {
+        if (!isPlainChar(c))
             return "not a plain file name: only letters, digits, '.', '-' and '_' may be used";
     }
-    if (name[std::strlen(name) - 1] == '.')
+    if (name.back() == '.')
         return "a file name that ends with a dot";
     if (isDeviceName(name))
         return "a device name";
-    for (const char* extension : kRunnableExtensions) {
-        if (endsIgnoringCase(name, extension))
-            return "a file name with an extension that Windows runs or loads";
-    }
+    if (hasRunnableExtension(name))
+        return "a file name with an extension that Windows runs or loads";
     return nullptr;
 }
 
-bool PJobGuard::check(const UString& text, const KeltoCmdLine& job, bool jobParsed)
+bool PJobGuard::check(const UString& text, const KeltoCmdLine& job)
 {
     mError = "";
     mDescription = "";
     mDirectoryRead = false;
     mPrintersRead = false;
-    if (!jobParsed)
-        return refuse("Refused the command line: the server could not parse it",
-                      "Every server option that takes a value (-open, -response, -logfile, -listenaddr) needs one.");
-
-    int argc = 0;
-    char** argv = nullptr;
-    if (!UCmdLine::getArgcArgv(text, argc, argv))
-        return refuse("Refused the command line: the server could not split it", "This may be a memory shortage on the server.");
-    bool allowed = checkTokens(argc, argv, job);
-    UCmdLine::releaseArgcArgv(argc, argv);
+    const char* s = text.str();
+    std::vector<UCmdLine::Span> spans = UCmdLine::spans(s, text.length());
+    std::vector<char> taken(spans.size(), 0);
+    for (int at : job.openArgs)
+        taken[static_cast<size_t>(at)] = 1;
+    const bool allowed = checkTokens(s, spans, taken.data());
     if (!allowed || text.length() <= kPrintProgramReads)
         return allowed;
 
-    // The print program's reading: the same tokens up to the cut, the last one shortened.
-    UString head(text);
-    head[kPrintProgramReads] = '\0';
-    if (!UCmdLine::getArgcArgv(UString(head.str()), argc, argv))
-        return refuse("Refused the command line: the server could not split it", "This may be a memory shortage on the server.");
-    allowed = checkTokens(argc, argv, job);
-    UCmdLine::releaseArgcArgv(argc, argv);
-    return allowed;
+    // The print program reads the same tokens up to the cut, the last one shortened: those
+    // that start at or before it, the one across it split again from its first byte.
+    size_t seen = 0;
+    while (seen < spans.size() && spans[seen].start <= kPrintProgramReads)
+        ++seen;
+    spans.resize(seen);
+    spans.back() = UCmdLine::argumentAt(s, kPrintProgramReads, spans.back().start);
+    return checkTokens(s, spans, taken.data());
 }
 
-bool PJobGuard::checkTokens(int argc, char** argv, const KeltoCmdLine& job)
+bool PJobGuard::checkTokens(const char* text, const std::vector<UCmdLine::Span>& spans, const char* taken)
 {
-    for (int i = 0; i < argc; ++i) {
-        const char* token = argv[i];
-        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (std::strcmp(token, "-cmdfile") == 0) {
+    const UCmdLine::Span* span = spans.data();
+    const size_t count = spans.size();
+    auto value = [&](size_t i) {
+        return std::string_view(text + span[i].valueStart, static_cast<size_t>(span[i].length));
+    };
+    for (size_t i = 0; i < count; ++i) {
+        // Every word looked for is an option; most tokens are not.
+        if (span[i].length < 4 || text[span[i].valueStart] != '-')
+            continue;
+        const std::string_view token = value(i);
+        const std::string_view nextValue = i + 1 < count ? value(i + 1) : std::string_view();
+        const std::string_view* next = i + 1 < count ? &nextValue : nullptr;
+        if (token == "-cmdfile") {
             return refuse("Refused -cmdfile: a printer client may not have the print program read a command file",
                           kTrustHint);
-        } else if (std::strcmp(token, "-run") == 0) {
+        } else if (token == "-run") {
             if (!checkRun(next))
                 return false;
-        } else if (std::strcmp(token, "-copy") == 0 || std::strcmp(token, "-response") == 0) {
+        } else if (token == "-copy" || token == "-response") {
             if (!checkNewFile(token, next))
                 return false;
-        } else if (std::strcmp(token, "-printername") == 0) {
-            if (next != nullptr && !checkPrinter(next))
+        } else if (token == "-printername") {
+            if (next != nullptr && !checkPrinter(*next))
                 return false;
-        } else if (std::strcmp(token, "-open") == 0) {
-            bool taken = false;
-            for (int at : job.openArgs)
-                taken = taken || at == i;
-            if (!taken) {
-                UString error("Refused -open as argument ");
-                error += UString(i + 1);
-                error += ": the server reads it as the value of another option, and the print program would open that "
-                         "file instead of the document sent";
-                return refuse(error, "Send -open followed by the name of the document as an option of its own. "
-                                     "The administrator can start draxomeServer with -trustclients to turn all job "
-                                     "checks off.");
-            }
+        } else if (token == "-open" && taken[i] == 0) {
+            UString error("Refused -open as argument ");
+            error += UString(static_cast<int>(i) + 1);
+            error += ": the server reads it as the value of another option, and the print program would open that "
+                     "file instead of the document sent";
+            return refuse(error, "Send -open followed by the name of the document as an option of its own. "
+                                 "The administrator can start draxomeServer with -trustclients to turn all job "
+                                 "checks off.");
         }
     }
     return true;
 }
 
-bool PJobGuard::checkRun(const char* value)
+bool PJobGuard::checkRun(const std::string_view* value)
 {
     if (value == nullptr)
         return refuse("Refused -run without a program", kTrustHint);
-    for (const UString& name : mAllowRun) {
-        if (name == value)
-            return true;
-    }
+    if (mAllowRun.count(std::string(*value)) != 0)
+        return true;
     UString error("Refused -run ");
-    error += shown(value);
+    error += shown(*value);
     error += ": this server allows no such program for printer clients";
     return refuse(error, "The administrator can allow it by starting draxomeServer with -allowrun and exactly this "
                          "value (once for every program), or with -trustclients to turn all job checks off.");
 }
 
-bool PJobGuard::checkNewFile(const char* option, const char* value)
+bool PJobGuard::checkNewFile(std::string_view option, const std::string_view* value)
 {
-    const char* fault = value == nullptr ? "no file name" : plainNameFault(value);
+    const char* fault = value == nullptr ? "no file name" : plainNameFault(*value);
     if (fault == nullptr) {
         bool known = false;
-        if (directoryHas(value, known))
+        if (directoryHas(*value, known))
             fault = "a file of that name exists in the server's directory";
         else if (!known)
             fault = "the server's directory could not be listed";
@@ -220,10 +221,10 @@ bool PJobGuard::checkNewFile(const char* option, const char* value)
     if (fault == nullptr)
         return true;
     UString error("Refused ");
-    error += option;
+    error += std::string(option).c_str();
     if (value != nullptr) {
         error += " ";
-        error += shown(value);
+        error += shown(*value);
     }
     error += ": ";
     error += fault;
@@ -232,20 +233,21 @@ bool PJobGuard::checkNewFile(const char* option, const char* value)
                          "all job checks off.");
 }
 
-bool PJobGuard::checkPrinter(const char* value)
+bool PJobGuard::checkPrinter(std::string_view value)
 {
     if (!isRemotePrinter(value))
         return true;
     if (!mPrintersRead) {
         mPrintersRead = true;
         mPrinters.clear();
-        if (!mPrinterSource || !mPrinterSource(mPrinters))
-            mPrinters.clear();
+        std::vector<UString> lines;
+        if (mPrinterSource && mPrinterSource(lines)) {
+            for (const UString& line : lines)
+                mPrinters.insert(line.str());
+        }
     }
-    for (const UString& line : mPrinters) {
-        if (line == value)
-            return true;
-    }
+    if (mPrinters.count(std::string(value)) != 0)
+        return true;
     UString error("Refused -printername ");
     error += shown(value);
     error += ": a printer of another machine that is not installed on this server";
@@ -254,21 +256,18 @@ bool PJobGuard::checkPrinter(const char* value)
                          "-trustclients to turn all job checks off.");
 }
 
-bool PJobGuard::directoryHas(const char* name, bool& known)
+bool PJobGuard::directoryHas(std::string_view name, bool& known)
 {
     if (!mDirectoryRead) {
         mDirectoryRead = true;
         mDirectory.clear();
-        mDirectoryKnown = mDirectorySource && mDirectorySource(mDirectory);
+        std::vector<UString> names;
+        mDirectoryKnown = mDirectorySource && mDirectorySource(names);
+        for (const UString& entry : names)
+            mDirectory.insert(lowered(entry.str()));
     }
     known = mDirectoryKnown;
-    if (!known)
-        return false;
-    for (const UString& entry : mDirectory) {
-        if (equalIgnoringCase(entry.str(), name))
-            return true;
-    }
-    return false;
+    return known && mDirectory.count(lowered(name)) != 0;
 }
 
 bool PJobGuard::refuse(const UString& error, const char* description)
@@ -292,7 +291,8 @@ bool PJobGuard::listDirectory(std::vector<UString>& names)
 
 bool PJobGuard::readPrinterList(std::vector<UString>& lines)
 {
-    std::FILE* f = std::fopen(kPrinterList, "rb");
+    UFile file(JobProtocol::kPrinterList, "rb");
+    std::FILE* f = file.get();
     if (f == nullptr)
         return false;
     UString line;
@@ -306,7 +306,6 @@ bool PJobGuard::readPrinterList(std::vector<UString>& lines)
         }
     }
     const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
     if (!line.isEmpty())
         lines.push_back(line);
     return !failed;

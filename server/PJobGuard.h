@@ -1,8 +1,13 @@
 #pragma once
 
+#include "common/JobProtocol.h"
+#include "common/UCmdLine.h"
 #include "common/UString.h"
 
 #include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 class KeltoCmdLine;
@@ -21,14 +26,16 @@ class KeltoCmdLine;
 // - "-open" that the server's own parse did not take as its -open option: refused, as the
 //   print program would open that file in place of the document the client sent.
 // The print program reads no more than the first kPrintProgramReads bytes of its command
-// file, which cuts the last token it sees; the cut line is checked as well.
+// file, which cuts the last token it sees; the cut line is checked as well. A check takes
+// time in proportion to the line's length: one pass over the tokens, each looked up in sets,
+// and the directory and the printer list read at most once.
 class PJobGuard {
 public:
     // Fills the list with names; false when they cannot be had.
     using NameSource = std::function<bool(std::vector<UString>&)>;
 
     // How much of its command file the print program reads.
-    static constexpr int kPrintProgramReads = 5000;
+    static constexpr int kPrintProgramReads = JobProtocol::kCommandLineLimit;
 
     // allowRun: the server's -allowrun names. directory: the names of the entries of the
     // server's directory. printers: the lines of prntlist.txt. Each source is asked at
@@ -36,10 +43,9 @@ public:
     PJobGuard(const std::vector<UString>& allowRun, NameSource directory, NameSource printers);
 
     // True when the job may run. False when it is refused: error() says what was refused,
-    // description() how the administrator can allow it. job is the server's parse of the
-    // same text and jobParsed its result: a line the server could not split or parse is
-    // refused, since what the server would do with it is not what the print program does.
-    bool check(const UString& text, const KeltoCmdLine& job, bool jobParsed);
+    // description() how the administrator can allow it. job is the server's successful
+    // parse of the same text.
+    bool check(const UString& text, const KeltoCmdLine& job);
 
     const UString& error() const { return mError; }
     const UString& description() const { return mDescription; }
@@ -49,7 +55,7 @@ public:
     // path, stream or 8.3 short name); not ending in a dot; no device name such as NUL or
     // COM1.txt; no extension that Windows runs or loads. Whether the file exists already
     // is the caller's question.
-    static const char* plainNameFault(const char* name);
+    static const char* plainNameFault(std::string_view name);
 
     // The sources the server uses: the entries of its current directory, and the lines of
     // its "prntlist.txt".
@@ -57,21 +63,23 @@ public:
     static bool readPrinterList(std::vector<UString>& lines);
 
 private:
-    bool checkTokens(int argc, char** argv, const KeltoCmdLine& job);
-    bool checkRun(const char* value);
-    bool checkNewFile(const char* option, const char* value);
-    bool checkPrinter(const char* value);
+    // taken[i] is non-zero where the server's parse took token i as its -open option.
+    bool checkTokens(const char* text, const std::vector<UCmdLine::Span>& spans, const char* taken);
+    bool checkRun(const std::string_view* value);
+    bool checkNewFile(std::string_view option, const std::string_view* value);
+    bool checkPrinter(std::string_view value);
     bool refuse(const UString& error, const char* description);
-    bool directoryHas(const char* name, bool& known);
+    bool directoryHas(std::string_view name, bool& known);
 
-    const std::vector<UString>& mAllowRun;
+    std::unordered_set<std::string> mAllowRun;
     NameSource mDirectorySource;
     NameSource mPrinterSource;
     bool mDirectoryRead;
     bool mDirectoryKnown;
-    std::vector<UString> mDirectory;
+    // Lower case: Windows finds a file whatever the case of its name.
+    std::unordered_set<std::string> mDirectory;
     bool mPrintersRead;
-    std::vector<UString> mPrinters;
+    std::unordered_set<std::string> mPrinters;
     UString mError;
     UString mDescription;
 };

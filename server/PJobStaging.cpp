@@ -1,7 +1,9 @@
 #include "server/PJobStaging.h"
 
+#include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
+#include "common/UFile.h"
 #include "common/UStopWatch.h"
 #include "server/KeltoCmdLine.h"
 #include "server/PPrintProgram.h"
@@ -9,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -26,9 +30,10 @@ void trimFraction(char* text)
     *end = '\0';
 }
 
-UString nameWith(const char* head, const UString& stamp, const char* tail)
+UString nameWith(const char* prefix, const UString& stamp, const char* tail)
 {
-    UString name(head);
+    UString name(prefix);
+    name += ".";
     name += stamp;
     name += tail;
     return name;
@@ -87,19 +92,20 @@ UString PJobStaging::unusedStamp(const UString& stamp)
     }
 }
 
-UString PJobStaging::commandFileName(const UString& stamp) { return nameWith("tmpCmdfile.", stamp, ".ini"); }
-UString PJobStaging::jobFileName(const UString& stamp) { return nameWith("tmpFilename.", stamp, ".txt"); }
-UString PJobStaging::jobLogName(const UString& stamp) { return nameWith("tmpLog.", stamp, ".txt"); }
+UString PJobStaging::commandFileName(const UString& stamp)
+{
+    return nameWith(JobProtocol::kCommandFilePrefix, stamp, ".ini");
+}
+UString PJobStaging::jobFileName(const UString& stamp) { return nameWith(JobProtocol::kJobFilePrefix, stamp, ".txt"); }
+UString PJobStaging::jobLogName(const UString& stamp) { return nameWith(JobProtocol::kJobLogPrefix, stamp, ".txt"); }
 
 bool PJobStaging::prepareJobOptions(const UString& text, KeltoCmdLine& options, const UString& stamp)
 {
-    int argc = 0;
-    char** argv = nullptr;
-    if (!UCmdLine::getArgcArgv(text, argc, argv))
-        return false;
-    const bool parsed = options.parse(argc, argv);
-    UCmdLine::releaseArgcArgv(argc, argv);
-    if (!parsed)
+    std::string buffer;
+    std::vector<char*> args = UCmdLine::splitInto(text, buffer);
+    int argc = static_cast<int>(args.size()) - 1;
+    char** argv = args.data();
+    if (!options.parse(argc, argv))
         return false;
     if (!options.openFile.isEmpty())
         options.openFile = jobFileName(stamp);
@@ -109,13 +115,13 @@ bool PJobStaging::prepareJobOptions(const UString& text, KeltoCmdLine& options, 
 
 PJobStaging::WriteResult PJobStaging::writeCommandFile(const UString& name, const char* text)
 {
-    std::FILE* f = std::fopen(name.str(), "wb");
-    if (f == nullptr)
+    UFile file(name.str(), "wb");
+    if (!file.isOpen())
         return CannotCreate;
     const size_t length = text != nullptr ? std::strlen(text) : 0;
-    const size_t written = length > 0 ? std::fwrite(text, 1, length, f) : 0;
+    const size_t written = length > 0 ? std::fwrite(text, 1, length, file.get()) : 0;
     // A flush that fails at close loses bytes just as a short write does.
-    const bool closed = std::fclose(f) == 0;
+    const bool closed = file.close();
     return written == length && closed ? Written : CannotWrite;
 }
 

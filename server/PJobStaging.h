@@ -29,7 +29,7 @@ public:
 
     // Splits and parses the client's command line into options; on success the open file
     // name (if any) and the log file name are replaced by this job's temporary names. On
-    // failure the splitter or parser has logged why, and no temporary name is assigned.
+    // failure the parser has logged why, and no temporary name is assigned.
     static bool prepareJobOptions(const UString& text, KeltoCmdLine& options, const UString& stamp);
 
     // Writes the client's command line, exactly as received up to its first NUL byte and

@@ -40,7 +40,8 @@ bool PPrinterServer::run(const UString& host, int port)
         UString address;
         if (connection->getPeerAddress(name, address)) {
             UString line("PPrinterServer::run(): connection accepted from ");
-            line += name;
+            // The name comes from the client's own name server.
+            line += ULog::untrusted(name.str());
             line += "(";
             line += address;
             line += ")";

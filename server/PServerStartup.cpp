@@ -1,8 +1,10 @@
 #include "server/PServerStartup.h"
 
+#include "common/JobProtocol.h"
 #include "common/UCmdLine.h"
 #include "common/UDateTime.h"
 #include "common/UIOFileRemover.h"
+#include "common/UMemory.h"
 #include "common/ULog.h"
 #include "net/USock.h"
 #include "server/KeltoCmdLine.h"
@@ -12,6 +14,8 @@
 #include "server/PUptime.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 const char* const PServerStartup::kLogFile = "draxomeServerLog.txt";
 const char* const PServerStartup::kVersion = "v0.0.8";
@@ -23,13 +27,11 @@ void logError(const char* msg) { ULog::write(msg, ULog::Error); }
 
 bool parseOptions(const UString& commandLine, KeltoCmdLine& options)
 {
-    int argc = 0;
-    char** argv = nullptr;
-    if (!UCmdLine::getArgcArgv(commandLine, argc, argv))
-        return false;
-    const bool parsed = options.parse(argc, argv);
-    UCmdLine::releaseArgcArgv(argc, argv);
-    return parsed;
+    std::string buffer;
+    std::vector<char*> args = UCmdLine::splitInto(commandLine, buffer);
+    int argc = static_cast<int>(args.size()) - 1;
+    char** argv = args.data();
+    return options.parse(argc, argv);
 }
 
 void logStart()
@@ -47,10 +49,12 @@ void logStart()
 
 void PServerStartup::removeTemporaryFiles()
 {
-    static const char* const patterns[] = {"tmpCmdfile*", "tmpFilename*", "tmpLog*"};
+    static const char* const prefixes[] = {JobProtocol::kCommandFilePrefix, JobProtocol::kJobFilePrefix,
+                                           JobProtocol::kJobLogPrefix};
     UIOFileRemover remover;
-    remover.setRecursive(false);
-    for (const char* pattern : patterns) {
+    for (const char* prefix : prefixes) {
+        UString pattern(prefix);
+        pattern += "*";
         remover.setFileFilter(pattern);
         remover.start(".\\");
     }
@@ -58,10 +62,11 @@ void PServerStartup::removeTemporaryFiles()
 
 int PServerStartup::run(const UString& commandLine)
 {
+    UMemory::endOnFailedNew();
     KeltoCmdLine options;
     ULog::setStream(kLogFile, 0);
     removeTemporaryFiles();
-    // The splitter or the parser has said why.
+    // The parser has said why.
     if (!parseOptions(commandLine, options))
         return -1;
     if (!USock::initWSocket()) {

@@ -40,11 +40,7 @@ public:
     {
         static unsigned counter = 0;
         const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = "draxome-";
-        name += info != nullptr ? info->name() : "test";
-        name += "-" + std::to_string(ticks) + "-" + std::to_string(++counter);
-        mPath = fs::temp_directory_path() / name;
+        mPath = fs::temp_directory_path() / ("draxome-" + std::to_string(ticks) + "-" + std::to_string(++counter));
         fs::create_directories(mPath);
         if (enter) {
             mOld = fs::current_path();

@@ -3,6 +3,7 @@
 // cannot be bound, after which the closing separator is logged and the exit code is 0.
 #include "common/ULog.h"
 #include "net/USockTcp.h"
+#include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
 #include "server/PServerStartup.h"
 #include "tests/common/TestSupport.h"
@@ -10,177 +11,90 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
-#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
 
-// Start-up starts Windows Sockets itself; the listeners of these tests need them before.
-class SocketEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(USock::initWSocket()); }
-    void TearDown() override { USock::cleanupWSocket(); }
-};
+const std::string kVersion = "Info: Version=v0.0.8\r\n";
+const std::string kEnd = "Error: PPrinterServer::run(): could not bind socket\r\nInfo: \r\n"
+                         "-----------------------------------------\r\n\r\n\r\n";
 
-[[maybe_unused]] ::testing::Environment* const gSockets = ::testing::AddGlobalTestEnvironment(new SocketEnvironment);
-
-const char* const kSeparator = "Info: \r\n-----------------------------------------\r\n\r\n\r\n";
-
-class StartupTest : public ::testing::Test {
-protected:
-    // The test's own listeners need Windows Sockets started in this process; start-up's
-    // own start and stop are counted on top of this one.
-    StartupTest() : mDir(true)
-    {
-        ULog::reset();
-        USock::initWSocket();
-    }
-    ~StartupTest() override
-    {
-        USock::cleanupWSocket();
-        ULog::reset();
-    }
-
-    static std::string serverLog() { return readFile("draxomeServerLog.txt"); }
-    // The log without its "LOG ON" line, which carries the time.
-    static std::string logAfterStart()
-    {
-        const std::string log = serverLog();
-        const size_t version = log.find("Info: Version=");
-        return version == std::string::npos ? log : log.substr(version);
-    }
-    // A listener that holds host:port for the length of a test.
-    static bool hold(USockTcp& s, const char* host, int port)
-    {
-        return s.open(host, port) && s.bind() && s.listen(10) && s.attach(s.sock);
-    }
-
-    TempDir mDir;
-};
+// Runs the server on line in a directory of its own and returns its log without the
+// "LOG ON" line, which carries the time. Start-up starts and stops Windows Sockets itself;
+// the test's listeners need them too.
+std::string run(const std::string& line, int exitCode)
+{
+    ULog::reset();
+    fs::remove("draxomeServerLog.txt");
+    USock::initWSocket();
+    EXPECT_EQ(exitCode, PServerStartup::run(UString(line.c_str()))) << line;
+    USock::cleanupWSocket();
+    ULog::reset();
+    const std::string log = readFile("draxomeServerLog.txt");
+    const size_t version = log.find("Info: Version=");
+    return version == std::string::npos ? log : log.substr(version);
+}
 
 } // namespace
 
-TEST_F(StartupTest, OldTemporaryFilesGoWhateverTheirCaseDirectoriesStay)
+TEST(PServerStartup, OldTemporaryFilesGoWhateverTheirCaseAndABadLineOrNoProgramEndIt)
 {
+    testsupport::TempDir dir(true);
     for (const char* name : {"tmpLog.5.txt", "TMPCMDFILE.1..ini", "tmpfilename.7.txt", "tmpLogX", "TmpLog.",
-                             "mytmpLog.txt", "tmp.txt", "prntlist.txt", "tmpCmd.ini"})
-        writeFile(name, "x");
+                             "mytmpLog.txt", "tmp.txt", "tmpCmd.ini"})
+        testsupport::writeFile(name, "x");
     fs::create_directory("tmpFilename.d");
-    writeFile("tmpFilename.d/tmpLog.1.txt", "x");
-    PServerStartup::removeTemporaryFiles();
-    std::vector<std::string> left;
+    testsupport::writeFile("tmpFilename.d/tmpLog.1.txt", "x");
+    standin::install(dir.path(), "draxome.exe");
+    EXPECT_EQ("Error: Error in KeltoCmdLine::parse(): -listenaddr\r\n", run("-printlist -listenaddr", -1));
+    std::set<std::string> left;
     for (const auto& e : fs::directory_iterator("."))
-        left.push_back(e.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ((std::vector<std::string>{"mytmpLog.txt", "prntlist.txt", "tmp.txt", "tmpCmd.ini", "tmpFilename.d"}), left);
+        left.insert(e.path().filename().string());
+    EXPECT_EQ((std::set<std::string>{"draxome.exe", "draxomeServerLog.txt", "mytmpLog.txt", "tmp.txt", "tmpCmd.ini",
+                                     "tmpFilename.d"}),
+              left) << "nothing is started before the line is parsed";
     EXPECT_TRUE(fs::exists("tmpFilename.d/tmpLog.1.txt"));
-}
-
-TEST_F(StartupTest, CommandLineThatDoesNotParseEndsWithMinusOneAfterTheCleanup)
-{
-    writeFile("tmpLog.3..txt", "x");
-    standin::install(mDir.path(), "draxome.exe");
-    EXPECT_EQ(-1, PServerStartup::run("-printlist -listenaddr"));
-    EXPECT_EQ("Error: Error in KeltoCmdLine::parse(): -listenaddr\r\n", serverLog());
-    EXPECT_FALSE(fs::exists("tmpLog.3..txt"));
-    EXPECT_FALSE(fs::exists("standin-args.txt"));
-}
-
-TEST_F(StartupTest, WithoutPrintProgramNothingListens)
-{
-    EXPECT_EQ(1, PServerStartup::run(""));
-    const std::string log = serverLog();
-    EXPECT_EQ(0u, log.find("Info: LOG ON: ")) << log;
-    EXPECT_NE(std::string::npos, log.find(" (d-m-y), "));
+    fs::remove("draxome.exe");
+    EXPECT_EQ(kVersion + "Error: main::WinMain(): could not find velquin.exe or draxome.exe\r\n", run("", 1));
     // The start line carries its own line end, so an empty line follows it.
-    EXPECT_NE(std::string::npos, log.find("\r\n\r\nInfo: Version="));
-    EXPECT_EQ("Info: Version=v0.0.8\r\nError: main::WinMain(): could not find velquin.exe or draxome.exe\r\n",
-              logAfterStart());
+    EXPECT_EQ(0u, readFile("draxomeServerLog.txt").find("Info: LOG ON: "));
+    EXPECT_NE(std::string::npos, readFile("draxomeServerLog.txt").find(" (d-m-y), "));
+    EXPECT_NE(std::string::npos, readFile("draxomeServerLog.txt").find("\r\n\r\nInfo: Version="));
 }
 
-TEST_F(StartupTest, PortInUseEndsTheServerWithItsSeparatorAndZero)
+TEST(PServerStartup, AnAddressInUseEndsItAfterTheInventoryRunAndTheSafetyOptionsReachThePolicy)
 {
-    standin::install(mDir.path(), "draxome.exe");
+    testsupport::TempDir dir(true);
+    standin::install(dir.path(), "draxome.exe");
+    USock::initWSocket();
     USockTcp taken;
-    ASSERT_TRUE(hold(taken, "127.0.0.1", 0));
-    const std::string address = "127.0.0.1:" + std::to_string(taken.port);
-    EXPECT_EQ(0, PServerStartup::run(UString(("-ver -listenaddr " + address).c_str())));
-    taken.close();
-    EXPECT_EQ(std::string("Info: Version=v0.0.8\r\nError: PPrinterServer::run(): could not bind socket\r\n") +
-                  kSeparator,
-              logAfterStart());
-    // The inventory run came first, and was awaited.
-    EXPECT_TRUE(fs::exists("standin-done.txt"));
-    const std::string args = readFile("standin-args.txt");
-    EXPECT_NE(std::string::npos, args.find("arg=-printlist\narg=-fontlist\narg=-ver\n")) << args;
-}
-
-TEST_F(StartupTest, AddressThatDoesNotSplitFallsBackToTheDefault)
-{
-    standin::install(mDir.path(), "draxome.exe");
-    // The default port is held here, or by a server already running on this machine:
-    // either way a server that falls back to it cannot bind, and ends.
-    USockTcp taken;
-    const bool held = hold(taken, "0.0.0.0", 2345);
-    if (!held) {
-        // Then something must be listening there, or the server would serve for ever.
-        USockTcp probe;
-        ASSERT_TRUE(probe.open("127.0.0.1", 2345) && probe.connect()) << "port 2345 is neither free nor served";
-        probe.close();
-    }
-    for (const char* address : {"127.0.0.1:70000", "127.0.0.1", ":5000", "127.0.0.1:0"}) {
-        ULog::reset();
-        fs::remove("draxomeServerLog.txt");
-        EXPECT_EQ(0, PServerStartup::run(UString("-listenaddr ") + address)) << address;
-        EXPECT_EQ(std::string("Info: Version=v0.0.8\r\nError: PPrinterServer::run(): could not bind socket\r\n") +
-                      kSeparator,
-                  logAfterStart())
-            << address;
-    }
-    if (held)
-        taken.close();
-}
-
-TEST_F(StartupTest, SafetyOptionsReachEveryExchangeAndTrustingClientsIsWarnedOf)
-{
-    standin::install(mDir.path(), "draxome.exe");
-    USockTcp taken;
-    ASSERT_TRUE(hold(taken, "127.0.0.1", 0));
-    const std::string address = "127.0.0.1:" + std::to_string(taken.port);
-    EXPECT_EQ(0, PServerStartup::run(UString(
-                     ("-listenaddr " + address + " -trustclients -allowrun a -allowrun \"b c\" -clienttimeout 7.5")
-                         .c_str())));
+    ASSERT_TRUE(taken.open("127.0.0.1", 0) && taken.bind() && taken.listen(10) && taken.attach(taken.sock));
+    const std::string address = "-listenaddr 127.0.0.1:" + std::to_string(taken.port);
+    EXPECT_EQ(kVersion + kEnd, run(address, 0));
+    EXPECT_TRUE(fs::exists("standin-done.txt")) << "the inventory run was awaited";
+    EXPECT_NE(std::string::npos, readFile("standin-args.txt").find("arg=-printlist\narg=-fontlist\narg=-ver\n"));
+    EXPECT_FALSE(PClientPolicy::trustClients());
+    EXPECT_EQ(kVersion + "Warning: main::WinMain(): -trustclients: the command lines of printer clients are not "
+                         "checked; any client can have the print program read, write and start files with this "
+                         "server's account\r\n" + kEnd,
+              run(address + " -trustclients -allowrun a -allowrun \"b c\" -clienttimeout 7.5", 0));
     EXPECT_TRUE(PClientPolicy::trustClients());
     EXPECT_EQ(7.5, PClientPolicy::clientTimeout());
     ASSERT_EQ(2u, PClientPolicy::allowRun().size());
     EXPECT_STREQ("b c", PClientPolicy::allowRun()[1].str());
-    EXPECT_EQ(std::string("Info: Version=v0.0.8\r\nWarning: main::WinMain(): -trustclients: the command lines of "
-                          "printer clients are not checked; any client can have the print program read, write "
-                          "and start files with this server's account\r\nError: PPrinterServer::run(): could not "
-                          "bind socket\r\n") +
-                  kSeparator,
-              logAfterStart());
+    PClientPolicy::set(KeltoCmdLine());
 
-    // Without it: no Warning, the checks on, the limit at its default.
-    PClientPolicy::reset();
-    ULog::reset();
-    fs::remove("draxomeServerLog.txt");
-    EXPECT_EQ(0, PServerStartup::run(UString(("-listenaddr " + address).c_str())));
-    taken.close();
-    EXPECT_FALSE(PClientPolicy::trustClients());
-    EXPECT_EQ(60.0, PClientPolicy::clientTimeout());
-    EXPECT_EQ(std::string::npos, serverLog().find("Warning"));
-
-    ULog::reset();
-    fs::remove("draxomeServerLog.txt");
-    EXPECT_EQ(-1, PServerStartup::run("-clienttimeout 0"));
-    EXPECT_EQ("Error: Error in KeltoCmdLine::parse(): -clienttimeout\r\n", serverLog());
-    PClientPolicy::reset();
+    // An address that does not split falls back to the default (0.0.0.0:2345), which a
+    // listener of this test or a server already running on this machine holds.
+    USockTcp def, probe;
+    const bool held = def.open("0.0.0.0", 2345) && def.bind() && def.listen(10) && def.attach(def.sock);
+    ASSERT_TRUE(held || (probe.open("127.0.0.1", 2345) && probe.connect())) << "port 2345 is free but not held";
+    for (const char* bad : {"127.0.0.1:70000", "127.0.0.1", ":5000", "127.0.0.1:0"})
+        EXPECT_EQ(kVersion + kEnd, run(std::string("-listenaddr ") + bad, 0)) << bad;
+    USock::cleanupWSocket();
 }

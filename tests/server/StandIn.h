@@ -4,7 +4,10 @@
 // runs in it writes "standin-args.txt": a line "program=<its own file name>", where the
 // platform tells it a line "argv0=<its first argument>", and "arg=<argument>" for each
 // further argument; then it creates "standin-done.txt". When "standin-sleep.txt" exists
-// it first sleeps for a second.
+// it first sleeps for a second. The native one (a shell script) also does a job's work:
+// it copies the -open file to printed.txt and writes the -logfile ("Info: job of <command
+// file>"), the -response file and reslist.txt as the command file asks, unless it holds
+// "nolog", "noresponse" or "noreslist"; with "slow" in it, it sleeps a second first.
 
 #include <filesystem>
 #include <string>
@@ -17,5 +20,7 @@ void install(const std::filesystem::path& dir, const std::string& name);
 bool reportsArgv0();
 // A file that opens for writing but whose writes fail, or empty where there is none.
 std::string failingWritePath();
+// How many handles (file descriptors) this process holds open.
+int openHandles();
 
 } // namespace standin

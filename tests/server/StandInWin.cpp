@@ -1,5 +1,7 @@
 #include "tests/server/StandIn.h"
 
+#include <windows.h>
+
 namespace standin {
 
 void install(const std::filesystem::path& dir, const std::string& name)
@@ -11,5 +13,12 @@ void install(const std::filesystem::path& dir, const std::string& name)
 bool reportsArgv0() { return true; }
 
 std::string failingWritePath() { return std::string(); }
+
+int openHandles()
+{
+    DWORD n = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &n);
+    return static_cast<int>(n);
+}
 
 } // namespace standin
