@@ -1,6 +1,6 @@
 #include "client/PrinterClient.h"
 
-#include "client/ClientCmdLine.h"
+#include "common/UCmdLine.h"
 #include "client/ProgressLine.h"
 #include "client/SafeName.h"
 #include "common/UFile.h"
@@ -82,7 +82,7 @@ PrinterClient::Status PrinterClient::prepare(ReplyPlan& plan, std::string& text,
     if (!plan.read(mOptions.printArgs, error))
         return fail(UsageError, error);
     size_t bad = 0;
-    if (!ClientCmdLine::join(mOptions.printArgs, text, bad))
+    if (!UCmdLine::join(mOptions.printArgs, text, bad))
         return fail(UsageError, "the argument '" + mOptions.printArgs[bad] +
                                     "' cannot be sent: its double quotes leave blanks both inside and outside "
                                     "quoted stretches, which the server's command line cannot carry in one argument");

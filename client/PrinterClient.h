@@ -4,6 +4,7 @@
 #include "client/ClientSocket.h"
 #include "client/ReplyFiles.h"
 #include "client/ReplyPlan.h"
+#include "common/JobProtocol.h"
 
 #include <cstdio>
 #include <string>
@@ -29,7 +30,7 @@ public:
     // Files from this size on get a progress line while they are sent.
     static constexpr long long kProgressFrom = 1024 * 1024;
     // Longest command line: the print program reads no more of its command file.
-    static constexpr size_t kMaxCommandLine = 5000;
+    static constexpr size_t kMaxCommandLine = JobProtocol::kCommandLineLimit;
     // After a send failed, how long the client still listens for the server's reason.
     static constexpr double kAbortGrace = 2.0;
 

@@ -125,7 +125,8 @@ bool USockMFile::read(USock& socket)
     UFile file(remoteName.str(), append ? "ab" : "wb");
     if (!file.isOpen()) {
         UString msg("USockMFile::read(): iRes==sizeof(Type): could not open file ");
-        msg += remoteName;
+        // A name the peer chose may hold anything, line ends included.
+        msg += ULog::untrusted(remoteName.str());
         msg += append ? " for appending" : " for writeing";
         return logError(msg.str());
     }

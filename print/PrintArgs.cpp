@@ -10,7 +10,7 @@
 #include <cstring>
 
 const char* const PrintArgs::kVersion = "v5.3.9";
-const char* const PrintArgs::kVersionFile = "version.txt";
+const char* const PrintArgs::kVersionFile = JobProtocol::kVersionFile;
 
 PrintArgs args;
 

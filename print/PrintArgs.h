@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/JobProtocol.h"
 #include "common/UVector.h"
 
 #include <cstdint>
@@ -51,7 +52,7 @@ public:
     static constexpr int kTextSize = 500;
     static constexpr int kFaceSize = 100;
     // Bytes of a command file that are read; the rest is ignored.
-    static constexpr int kCmdfileLimit = 5000;
+    static constexpr int kCmdfileLimit = JobProtocol::kCommandLineLimit;
     // Command files may name further command files, but a file that names itself (or a
     // ring of them) must end instead of reading forever.
     static constexpr int kMaxCmdfileDepth = 10;

@@ -1,6 +1,8 @@
 #include "print/Startup.h"
 
+#include "common/JobProtocol.h"
 #include "common/UDateTime.h"
+#include "common/UMemory.h"
 #include "common/ULog.h"
 #include "common/UString.h"
 #include "print/PrintArgs.h"
@@ -19,7 +21,8 @@ namespace {
 
 const char* const kClosingLine = "-----------------------------------------";
 // The print server's temporary files; a log among them belongs to one of its jobs.
-const char* const kServerFiles[] = { "tmpCmdfile", "tmpFilename", "tmpLog" };
+const char* const kServerFiles[] = { JobProtocol::kCommandFilePrefix, JobProtocol::kJobFilePrefix,
+                                     JobProtocol::kJobLogPrefix };
 
 void info(const char* msg) { ULog::write(msg, ULog::Info); }
 
@@ -186,6 +189,7 @@ int Startup::run(const char* commandLine, Job job)
 {
     const char* text = commandLine != nullptr ? commandLine : "";
     ULog::setStyle(ULog::PrintStyle);
+    UMemory::endOnFailedNew();
 
     // Until the options are parsed every line goes to the default log, whatever
     // -logfile says: the parser's own messages land there.

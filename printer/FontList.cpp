@@ -1,12 +1,13 @@
 #include "printer/FontList.h"
 
+#include "common/JobProtocol.h"
 #include "common/ULog.h"
 #include "printer/PrinterOs.h"
 #include "common/UFile.h"
 
 namespace {
 
-const char* const kFontList = "./fontlist.txt";
+const char* const kFontList = JobProtocol::kFontList;
 
 // What one enumeration learns: whether a line could not be written.
 struct FontListRun {

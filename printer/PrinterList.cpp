@@ -1,5 +1,6 @@
 #include "printer/PrinterList.h"
 
+#include "common/JobProtocol.h"
 #include "common/ULog.h"
 #include "printer/PrinterOs.h"
 #include "common/UFile.h"
@@ -154,7 +155,7 @@ bool writeprinternames(std::FILE* f, const UVector<printerinfo*>& printers, int 
 
 bool printlist()
 {
-    UFile list("./prntlist.txt", "wb");
+    UFile list(JobProtocol::kPrinterList, "wb");
     if (!list.isOpen()) {
         ULog::write("printlist(...): if( prnlst==NULL )", ULog::Error);
         return false;

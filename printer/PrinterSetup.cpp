@@ -1,5 +1,6 @@
 #include "printer/PrinterSetup.h"
 
+#include "common/JobProtocol.h"
 #include "common/ULog.h"
 #include "printer/DeviceMode.h"
 #include "printer/PrintDevice.h"
@@ -188,7 +189,7 @@ bool writeresolutions(std::FILE* f, const std::int32_t* list, int count)
 
 bool reslist(const char* printername)
 {
-    UFile file("./reslist.txt", "wb");
+    UFile file(JobProtocol::kResList, "wb");
     if (!file.isOpen())
         return false;
     std::int32_t* list = nullptr;

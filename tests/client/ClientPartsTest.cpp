@@ -1,6 +1,6 @@
 #include "ClientTestSupport.h"
 
-#include "client/ClientCmdLine.h"
+#include "common/UCmdLine.h"
 #include "client/ProgressLine.h"
 #include "client/ReplyFiles.h"
 #include "client/SafeName.h"
@@ -49,26 +49,6 @@ TEST(ReplyFiles, NamesGiveWayToFilesAndDirectoriesUnlessReplacing)
     EXPECT_TRUE(nested.prepare(error) && std::filesystem::is_directory(std::filesystem::path("a") / "b" / "c"));
     EXPECT_FALSE(ReplyFiles((std::filesystem::path("p.txt") / "sub").string(), false).prepare(error));
     EXPECT_EQ(0u, error.find("cannot make the output directory")) << error;
-}
-
-// Every argument of up to three characters from the characters that matter, between two
-// others: what the client spells must split back to it on the server's side, and what it
-// refuses must have no spelling at all (every candidate up to two characters longer).
-TEST(ClientCmdLine, SpellsExactlyTheArgumentsThatHaveASpelling)
-{
-    std::vector<std::string> all{""};
-    for (size_t i = 0; all[i].size() < 5; ++i)
-        for (char c : std::string("a \"\t"))
-            all.push_back(all[i] + c);
-    for (size_t a = 0; all[a].size() <= 3; ++a) {
-        const Args want{"x", all[a], "y"};
-        std::string text;
-        size_t bad = 0;
-        const bool spelt = ClientCmdLine::join(want, text, bad);
-        EXPECT_TRUE(!spelt || want == splitLikeTheServerSide(text)) << "[" << all[a] << "] as [" << text << "]";
-        for (size_t e = 0; bad == 1 && e < all.size() && all[e].size() <= all[a].size() + 2; ++e)
-            EXPECT_NE(want, splitLikeTheServerSide("x " + all[e] + " y")) << "[" << all[a] << "] has [" << all[e] << "]";
-    }
 }
 
 TEST(ProgressLine, MegabytesAndPercent)

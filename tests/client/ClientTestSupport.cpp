@@ -40,14 +40,11 @@ Names filesIn(const std::filesystem::path& dir)
 
 Args splitLikeTheServerSide(const std::string& text)
 {
-    int argc = 0, serverArgc = 0;
-    char **argv = nullptr, **serverArgv = nullptr;
+    int argc = 0;
+    char** argv = nullptr;
     EXPECT_EQ(0, retrive_argcargv(text.c_str(), argc, argv));
-    EXPECT_TRUE(UCmdLine::getArgcArgv(UString(text.c_str()), serverArgc, serverArgv));
     const Args tokens(argv, argv + argc);
-    EXPECT_EQ(tokens, Args(serverArgv, serverArgv + serverArgc)) << "the server splits [" << text << "] otherwise";
     release_argcargv(argc, argv);
-    UCmdLine::releaseArgcArgv(serverArgc, serverArgv);
     return tokens;
 }
 
