@@ -7,6 +7,7 @@
 #include "server/PUptime.h"
 
 #include <new>
+#include <string>
 
 namespace {
 
@@ -29,6 +30,11 @@ bool PPrinterServer::run(const UString& host, int port)
         logError("PPrinterServer::run(): could not listen");
         return false;
     }
+    UString where("PPrinterServer::run(): listening on ");
+    where += listener.address;
+    where += ":";
+    where += std::to_string(port).c_str();
+    ULog::write(where, ULog::Info);
     for (;;) {
         USockTcp* connection = new (std::nothrow) USockTcp;
         if (connection == nullptr || !listener.accept(*connection)) {

@@ -19,11 +19,28 @@
 
 const char* const PServerStartup::kLogFile = "draxomeServerLog.txt";
 const char* const PServerStartup::kVersion = "v0.0.8";
-const char* const PServerStartup::kDefaultHost = "0.0.0.0";
 
 namespace {
 
 void logError(const char* msg) { ULog::write(msg, ULog::Error); }
+
+// Where -listenaddr asks to listen: its host, resolved, and its port, or the default port
+// when the port is missing or unusable. An administrator who named one address must never
+// get all of them, so a host that is missing or does not resolve ends the start instead.
+bool listenAddress(const UString& text, UString& host, int& port)
+{
+    UString named;
+    parseAddress(text, named, port);
+    if (port < 1 || port > 65535)
+        port = KeltoCmdLine::kDefaultPort;
+    if (!named.isEmpty() && resolveHost(named, host))
+        return true;
+    UString line("main::WinMain(): -listenaddr '");
+    line += text;
+    line += named.isEmpty() ? "': no host to listen on" : "': cannot resolve the host";
+    logError(line.str());
+    return false;
+}
 
 bool parseOptions(const UString& commandLine, KeltoCmdLine& options)
 {
@@ -74,6 +91,12 @@ int PServerStartup::run(const UString& commandLine)
         return 1;
     }
     logStart();
+    UString host;
+    int port = 0;
+    if (!listenAddress(options.listenAddr, host, port)) {
+        USock::cleanupWSocket();
+        return -1;
+    }
     PClientPolicy::set(options);
     if (options.trustClients)
         ULog::write("main::WinMain(): -trustclients: the command lines of printer clients are not checked; any "
@@ -94,15 +117,10 @@ int PServerStartup::run(const UString& commandLine)
     }
     PUptime::start();
 
-    UString host;
-    int port = 0;
-    // An address that does not split is no failure: the server listens where it always did.
-    if (!parseAddress(options.listenAddr, host, port)) {
-        host = kDefaultHost;
-        port = KeltoCmdLine::kDefaultPort;
-    }
-    PPrinterServer::run(host, port);
+    // The loop ends only when the server cannot serve: a port in use, say. A scheduler or
+    // service manager must see that as a failure to restart it.
+    const bool ended = PPrinterServer::run(host, port);
     USock::cleanupWSocket();
     ULog::write("\r\n-----------------------------------------\r\n\r\n", ULog::Info);
-    return 0;
+    return ended ? 0 : 1;
 }

@@ -10,10 +10,10 @@ class PServerStartup {
 public:
     static const char* const kLogFile;  // "draxomeServerLog.txt"
     static const char* const kVersion;  // "v0.0.8"
-    static const char* const kDefaultHost; // "0.0.0.0"
 
-    // The exit code: 0 after the accept loop has ended, 1 when sockets, the print program
-    // or the inventory run failed, -1 when the command line cannot be split or parsed.
+    // The exit code: 1 when sockets, the print program, the inventory run or listening
+    // failed, or the accept loop could not go on; -1 when the command line cannot be split
+    // or parsed or its listen address names no host that resolves.
     static int run(const UString& commandLine);
 
     // Deletes every plain file of the current directory that an earlier run's jobs left:

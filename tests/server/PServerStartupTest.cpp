@@ -1,6 +1,7 @@
 // The server's start-up up to the accept loop, and its ends: the cleanup of earlier jobs'
-// files, a command line that does not parse, no print program, and a listen address that
-// cannot be bound, after which the closing separator is logged and the exit code is 0.
+// files, a command line that does not parse, no print program, a listen address that names
+// no usable host, and one that cannot be bound, after which the closing separator is
+// logged and the exit code is 1.
 #include "common/ULog.h"
 #include "net/USockTcp.h"
 #include "server/KeltoCmdLine.h"
@@ -75,26 +76,30 @@ TEST(PServerStartup, AnAddressInUseEndsItAfterTheInventoryRunAndTheSafetyOptions
     USockTcp taken;
     ASSERT_TRUE(taken.open("127.0.0.1", 0) && taken.bind() && taken.listen(10) && taken.attach(taken.sock));
     const std::string address = "-listenaddr 127.0.0.1:" + std::to_string(taken.port);
-    EXPECT_EQ(kVersion + kEnd, run(address, 0));
+    EXPECT_EQ(kVersion + kEnd, run(address, 1));
     EXPECT_TRUE(fs::exists("standin-done.txt")) << "the inventory run was awaited";
     EXPECT_NE(std::string::npos, readFile("standin-args.txt").find("arg=-printlist\narg=-fontlist\narg=-ver\n"));
     EXPECT_FALSE(PClientPolicy::trustClients());
     EXPECT_EQ(kVersion + "Warning: main::WinMain(): -trustclients: the command lines of printer clients are not "
                          "checked; any client can have the print program read, write and start files with this "
                          "server's account\r\n" + kEnd,
-              run(address + " -trustclients -allowrun a -allowrun \"b c\" -clienttimeout 7.5", 0));
+              run(address + " -trustclients -allowrun a -allowrun \"b c\" -clienttimeout 7.5", 1));
     EXPECT_TRUE(PClientPolicy::trustClients());
     EXPECT_EQ(7.5, PClientPolicy::clientTimeout());
     ASSERT_EQ(2u, PClientPolicy::allowRun().size());
     EXPECT_STREQ("b c", PClientPolicy::allowRun()[1].str());
     PClientPolicy::set(KeltoCmdLine());
 
-    // An address that does not split falls back to the default (0.0.0.0:2345), which a
-    // listener of this test or a server already running on this machine holds.
-    USockTcp def, probe;
-    const bool held = def.open("0.0.0.0", 2345) && def.bind() && def.listen(10) && def.attach(def.sock);
-    ASSERT_TRUE(held || (probe.open("127.0.0.1", 2345) && probe.connect())) << "port 2345 is free but not held";
-    for (const char* bad : {"127.0.0.1:70000", "127.0.0.1", ":5000", "127.0.0.1:0"})
-        EXPECT_EQ(kVersion + kEnd, run(std::string("-listenaddr ") + bad, 0)) << bad;
+    // A port that is missing or unusable is the default port of the address asked for, never
+    // another address; a host that is missing or does not resolve ends the start. Port 2345
+    // of 127.0.0.2 is held here, so each of these reaches the bind and fails there.
+    USockTcp def;
+    ASSERT_TRUE(def.open("127.0.0.2", 2345) && def.bind() && def.listen(10) && def.attach(def.sock));
+    for (const char* bad : {"127.0.0.2:70000", "127.0.0.2", "127.0.0.2:", "127.0.0.2:0"})
+        EXPECT_EQ(kVersion + kEnd, run(std::string("-listenaddr ") + bad, 1)) << bad;
+    EXPECT_EQ(kVersion + "Error: main::WinMain(): -listenaddr ':5000': no host to listen on\r\n",
+              run("-listenaddr :5000", -1));
+    EXPECT_EQ(kVersion + "Error: main::WinMain(): -listenaddr 'no-such-host.invalid:5000': cannot resolve the host\r\n",
+              run("-listenaddr no-such-host.invalid:5000", -1));
     USock::cleanupWSocket();
 }
