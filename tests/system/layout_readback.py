@@ -27,17 +27,8 @@ WINE_RUN = os.path.join(os.environ.get("DRAXOME_SOURCE", os.path.join(HERE, ".."
 DPI, RENDER_DPI, EDGE_PT, EDGE_PX, PAGE_H_PX = 300, 100, 18.0, 25.0, 1169
 
 
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
 def near(got, want, tolerance, what):
-    check(abs(got - want) <= tolerance, "%s: got %s, expected %s (+-%s)" % (what, got, want, tolerance))
+    assert abs(got - want) <= tolerance, "%s: got %s, expected %s (+-%s)" % (what, got, want, tolerance)
 
 
 def squeeze_lines(text):
@@ -55,18 +46,18 @@ def print_job(work, name, driver, lines, options):
                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
     out = done.stdout.decode("latin-1")
     figures = re.search(r"^pages .*$", out, re.M)
-    check(done.returncode == 0 and figures, "%s: the driver failed (exit %d): %s" % (name, done.returncode, out))
+    assert done.returncode == 0 and figures, "%s: the driver failed (exit %d): %s" % (name, done.returncode, out)
     words = figures.group(0).split()
     jobs = os.listdir(os.path.join(d, "spool"))
-    check(len(jobs) == 1, "%s: jobs in the spool: %s" % (name, jobs))
+    assert len(jobs) == 1, "%s: jobs in the spool: %s" % (name, jobs)
     return {words[i]: float(words[i + 1]) for i in range(0, len(words), 2)}, os.path.join(d, "spool", jobs[0])
 
 
 def check_pages(name, texts, lines, per_page, last=None):
-    check(len(texts) == (len(lines) + per_page - 1) // per_page, "%s: %d pages" % (name, len(texts)))
+    assert len(texts) == (len(lines) + per_page - 1) // per_page, "%s: %d pages" % (name, len(texts))
     for k, text in enumerate(texts):
         want = squeeze_lines("\n".join(lines[k * per_page:(k + 1) * per_page])) + ([last] if last else [])
-        check(squeeze_lines(text) == want, "%s: page %d reads %s" % (name, k + 1, squeeze_lines(text)[:4]))
+        assert squeeze_lines(text) == want, "%s: page %d reads %s" % (name, k + 1, squeeze_lines(text)[:4])
 
 
 def runs(row, minimum):
@@ -86,12 +77,12 @@ def find_rule(page, across, at, start, end, what):
         line = page[c] if across else bytes(row[c] for row in page)
         if any(abs(s - px(start)) <= 3 and abs(n - want_len) <= 4 for s, n in runs(line, 5)):
             return
-    raise Failure("%s: no rule of about %.0f pixels from %.0f at %.0f" % (what, want_len, px(start), px(at)))
+    raise AssertionError("%s: no rule of about %.0f pixels from %.0f at %.0f" % (what, want_len, px(start), px(at)))
 
 
 def bbox(page):
     ys = [y for y, row in enumerate(page) if 1 in row]
-    check(ys, "the page is blank")
+    assert ys, "the page is blank"
     xs = [x for row in page if 1 in row for x in (row.index(1), len(row) - 1 - row[::-1].index(1))]
     return min(xs), min(ys), max(xs), max(ys)
 
@@ -99,9 +90,9 @@ def bbox(page):
 def check_plain(work, driver):
     lines = ["Line %03d  quarterly figures  %7d" % (i, i * 37) for i in range(1, 151)]
     lay, ps = print_job(work, "plain", driver, lines, [])
-    check(lay["fontWidth"] == lay["charWidth"] and lay["linesPerPage"] == 81, "plain: %s" % lay)
+    assert lay["fontWidth"] == lay["charWidth"] and lay["linesPerPage"] == 81, "plain: %s" % lay
     check_pages("plain", readback.page_texts(ps), lines, 81)
-    check(readback.page_sizes(ps) == [(595.0, 842.0)], "plain: not on A4 paper")
+    assert readback.page_sizes(ps) == [(595.0, 842.0)], "plain: not on A4 paper"
     print("plain: 2 pages of 81 and 69 lines, every line as written: ok")
 
 
@@ -110,12 +101,12 @@ def check_wide(work, driver):
              for i in range(1, 101)]
     lay, ps = print_job(work, "wide", driver, lines, [])
     cell, per_page = lay["cellWidth"], int(lay["linesPerPage"])
-    check(lay["maxLength"] == 202 and lay["fontWidth"] < lay["charWidth"], "wide: %s" % lay)
+    assert lay["maxLength"] == 202 and lay["fontWidth"] < lay["charWidth"], "wide: %s" % lay
     near(cell, 2329.0 / 202, 0.01, "wide: cell width")
     # Every character ghostscript places: the left and base of its box in points.
     out = readback.gs(["-sDEVICE=txtwrite", "-dTextFormat=0", "-sOutputFile=-", ps]).decode("utf-8", "replace")
     pages = out.split("<page>")[1:]
-    check(len(pages) == 2, "wide: %d pages printed" % len(pages))
+    assert len(pages) == 2, "wide: %d pages printed" % len(pages)
     checked = 0
     for k, page in enumerate(pages):
         rows = {}
@@ -123,7 +114,7 @@ def check_wide(work, driver):
             c = m.group(3).replace("&quot;", '"').replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&")
             rows.setdefault(int(m.group(2)), []).append((int(m.group(1)), c))
         page_lines = lines[k * per_page:(k + 1) * per_page]
-        check(len(rows) == len(page_lines), "wide: page %d has %d lines" % (k + 1, len(rows)))
+        assert len(rows) == len(page_lines), "wide: page %d has %d lines" % (k + 1, len(rows))
         for (_, row), line in zip(sorted(rows.items()), page_lines):
             # A run starts on its own cell; its characters step by the truncated cell width.
             want, start = [], None
@@ -132,12 +123,12 @@ def check_wide(work, driver):
                 if c != " ":
                     want.append((EDGE_PT + (int(cell * start) + int(cell) * (col - start)) * 72.0 / DPI, c))
             row.sort()
-            check([c for _, c in row] == [c for _, c in want], "wide: line '%s' misread" % line[:40])
+            assert [c for _, c in row] == [c for _, c in want], "wide: line '%s' misread" % line[:40]
             for (gx, gc), (wx, _) in zip(row, want):
                 near(gx, wx, 1.5, "wide: x of '%s' in line '%s'" % (gc, line[:12]))
-            check(row[-1][0] < 595 - EDGE_PT, "wide: line '%s' runs off the paper" % line[:12])
+            assert row[-1][0] < 595 - EDGE_PT, "wide: line '%s' runs off the paper" % line[:12]
             checked += 1
-    check(checked == len(lines), "wide: %d of %d lines checked" % (checked, len(lines)))
+    assert checked == len(lines), "wide: %d of %d lines checked" % (checked, len(lines))
     print("wide: 202 columns, font narrowed to %d, all %d lines in place: ok" % (lay["fontWidth"], checked))
 
 
@@ -162,9 +153,9 @@ def check_form(work, driver):
     lay, ps = print_job(work, "form", driver, box_form(), ["-graph"])
     cell, pitch = lay["cellWidth"], lay["htext"]  # no extra line spacing
     texts = readback.page_texts(ps)
-    check(len(texts) == 1 and squeeze_lines(texts[0]) == [
+    assert (len(texts) == 1 and squeeze_lines(texts[0]) == [
         "INVOICE 2024/117", "Item Amount", "Paper 12.50", "Toner 80.00", "Staples 3.20", "Total 95.70",
-        "Signed: ______________"], "form: the text reads %s" % texts)
+        "Signed: ______________"]), "form: the text reads %s" % texts
     page = readback.render_pages(ps, RENDER_DPI)[0]
 
     def mid_x(col):
@@ -187,9 +178,9 @@ def check_form(work, driver):
 
     _, ps = print_job(work, "form-plain", driver, box_form(), [])
     text = readback.page_texts(ps)[0]
-    check("|" in text and "-" * 10 in text.replace(" ", ""), "form without -graph: no hyphens and bars:\n" + text)
+    assert "|" in text and "-" * 10 in text.replace(" ", ""), "form without -graph: no hyphens and bars:\n" + text
     longest = max(n for row in readback.render_pages(ps, RENDER_DPI)[0] for _, n in runs(row, 1) or [(0, 0)])
-    check(longest < 150, "form without -graph: a ruled line of %d pixels" % longest)
+    assert longest < 150, "form without -graph: a ruled line of %d pixels" % longest
     print("form without -graph: hyphens and bars printed as characters: ok")
 
 
@@ -200,9 +191,9 @@ def check_landscape(work, driver):
                         ["-orientation", "landscape", "-papersize", "A4", "-left", "20", "-right", "20",
                          "-top", "15", "-bottom", "15", "-banner", banner, "-hbanner", "4"])
     # The turned page: 3358 x 2329 pixels on 284 x 197 mm, less the margins.
-    check(lay["width"] == 3358 - 2 * 236 and lay["height"] == 2329 - 2 * 177, "landscape: %s" % lay)
+    assert lay["width"] == 3358 - 2 * 236 and lay["height"] == 2329 - 2 * 177, "landscape: %s" % lay
     with open(ps, "rb") as f:
-        check(b"\n%%Orientation: Landscape" in f.read(), "landscape: the job is not in landscape")
+        assert b"\n%%Orientation: Landscape" in f.read(), "landscape: the job is not in landscape"
     per_page = int(lay["linesPerPage"])
     check_pages("landscape", readback.page_texts(ps), lines, per_page, banner)
     # On the paper (portrait, the page turned): the text starts at the left margin, the
@@ -216,23 +207,15 @@ def check_landscape(work, driver):
     print("landscape: margins and the banner on every page: ok")
 
 
-def main(argv):
-    if len(argv) != 2 or not os.environ.get("WINEPREFIX"):
-        sys.exit("usage: WINEPREFIX=... layout_readback.py LAYOUT_DRIVER_EXE")
-    driver = os.path.abspath(argv[1])
-    work = tempfile.mkdtemp(prefix="draxome-layout-")
-    failed = False
-    try:
-        for case in (check_plain, check_wide, check_form, check_landscape):
-            try:
-                case(work, driver)
-            except (Failure, readback.ReadbackError, subprocess.TimeoutExpired) as e:
-                sys.stderr.write("FAIL: %s\n" % e)
-                failed = True
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
-    return 1 if failed else 0
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    if len(sys.argv) != 2 or not os.environ.get("WINEPREFIX"):
+        sys.exit("usage: WINEPREFIX=... layout_readback.py LAYOUT_DRIVER_EXE")
+    work, failed = tempfile.mkdtemp(prefix="draxome-layout-"), False
+    for case in (check_plain, check_wide, check_form, check_landscape):
+        try:
+            case(work, os.path.abspath(sys.argv[1]))
+        except (AssertionError, readback.ReadbackError, subprocess.TimeoutExpired) as e:
+            sys.stderr.write("FAIL: %s\n" % e)
+            failed = True
+    shutil.rmtree(work, ignore_errors=True)
+    sys.exit(1 if failed else 0)

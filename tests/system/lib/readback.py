@@ -30,9 +30,18 @@ def gs(args):
     return done.stdout
 
 
-def _pages(work, suffix):
-    found = [f for f in os.listdir(work) if f.endswith(suffix)]
-    return [os.path.join(work, f) for f in sorted(found, key=lambda f: int(re.sub(r"\D", "", f)))]
+def _gs_pages(args, suffix, read):
+    """Runs gs with an output file per page; read(bytes) of each page, in page order."""
+    work = tempfile.mkdtemp(prefix="readback-")
+    try:
+        gs(["-sOutputFile=" + os.path.join(work, "%d" + suffix)] + args)
+        pages = []
+        for name in sorted((f for f in os.listdir(work) if f.endswith(suffix)), key=lambda f: int(f[:-len(suffix)])):
+            with open(os.path.join(work, name), "rb") as f:
+                pages.append(read(f.read()))
+        return pages
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def page_texts(ps_path):
@@ -41,14 +50,9 @@ def page_texts(ps_path):
     try:
         pdf = os.path.join(work, "job.pdf")
         gs(["-sDEVICE=pdfwrite", "-dAutoRotatePages=/PageByPage", "-sOutputFile=" + pdf, ps_path])
-        gs(["-sDEVICE=txtwrite", "-sOutputFile=" + os.path.join(work, "%d.txt"), pdf])
-        texts = []
-        for path in _pages(work, ".txt"):
-            with open(path, "rb") as f:
-                # Extraction pads with no-break spaces, shows "-" as a soft hyphen, ends lines CR LF.
-                texts.append(f.read().decode("utf-8", "replace").replace("\u00a0", " ")
-                             .replace("\u00ad", "-").replace("\r\n", "\n"))
-        return texts
+        # Extraction pads with no-break spaces, shows "-" as a soft hyphen, ends lines CR LF.
+        return _gs_pages(["-sDEVICE=txtwrite", pdf], ".txt", lambda b: b.decode("utf-8", "replace").replace(
+            "\u00a0", " ").replace("\u00ad", "-").replace("\r\n", "\n"))
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -61,24 +65,19 @@ def page_sizes(ps_path):
 
 def render_pages(ps_path, resolution):
     """Every page as a list of rows, each a bytes of 1 (dark: grey below 128) or 0."""
-    work = tempfile.mkdtemp(prefix="readback-")
     dark = bytes(1 if v < 128 else 0 for v in range(256))
-    try:
-        gs(["-sDEVICE=pgmraw", "-r%d" % resolution, "-sOutputFile=" + os.path.join(work, "%d.pgm"), ps_path])
-        pages = []
-        for path in _pages(work, ".pgm"):
-            with open(path, "rb") as f:
-                data = f.read()
-            m = re.match(rb"P5\s+(?:#[^\n]*\n)*(\d+)\s+(\d+)\s+255\s", data)
-            if not m:
-                raise ReadbackError(path + " is not an 8-bit PGM")
-            w, h, pos = int(m.group(1)), int(m.group(2)), m.end()
-            pages.append([data[pos + y * w:pos + (y + 1) * w].translate(dark) for y in range(h)])
-        if not pages:
-            raise ReadbackError("gs rendered no page of " + ps_path)
-        return pages
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+
+    def rows(data):
+        m = re.match(rb"P5\s+(?:#[^\n]*\n)*(\d+)\s+(\d+)\s+255\s", data)
+        if not m:
+            raise ReadbackError("gs wrote no 8-bit PGM page")
+        w, h, pos = int(m.group(1)), int(m.group(2)), m.end()
+        return [data[pos + y * w:pos + (y + 1) * w].translate(dark) for y in range(h)]
+
+    pages = _gs_pages(["-sDEVICE=pgmraw", "-r%d" % resolution, ps_path], ".pgm", rows)
+    if not pages:
+        raise ReadbackError("gs rendered no page of " + ps_path)
+    return pages
 
 
 if __name__ == "__main__":
