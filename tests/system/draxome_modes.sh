@@ -10,7 +10,6 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/draxome.sh"
 
 [ $# -eq 3 ] || fail "usage: $0 DRAXOME_EXE WRITEOUT_EXE RAWCMD_EXE"
-require_tools timeout cmp wineserver
 make_workdir
 draxome_setup "$@"
 printf 'job text, line 1\r\nline 2\r\n' >"$RUNDIR/job.txt"
@@ -51,8 +50,7 @@ for ((i = 0; i < ${#cases[@]}; i += 4)); do
   [ -z "${cases[i + 3]}" ] || expect_line prnlog.txt "${cases[i + 3]}"
 done
 # -run without -response starts writeout without waiting for it.
-for _ in $(seq 100); do [ -e "$RUNDIR/job.txt.out" ] && break; sleep 0.1; done
-[ -e "$RUNDIR/job.txt.out" ] || fail "-run without -response: writeout was not started"
+poll test -e "$RUNDIR/job.txt.out" || fail "-run without -response: writeout was not started"
 echo "-copy and -run: new and existing directories, waiting or not, on the copy, blanks in paths: ok"
 
 # --- run default: the program associated with the file's type -------------------------

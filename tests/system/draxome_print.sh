@@ -8,7 +8,6 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/draxome.sh"
 
 [ $# -eq 1 ] || fail "usage: $0 DRAXOME_EXE"
-require_tools gs python3 timeout cmp
 make_workdir
 draxome_setup "$1"
 # The newest job's text, blanks squeezed (each character stands in its own cell, so

@@ -10,11 +10,8 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/printserver.sh"
 
 [ $# -eq 3 ] || fail "usage: $0 DRAXOMESERVER_EXE DRAXOME_EXE WRITEOUT_EXE"
-require_tools python3 timeout awk sha256sum
 make_workdir
 draxome_setup "$@"
-T='Communication error information:'
-SOURCE='unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )'
 OUT=$WORKDIR/outside
 mkdir -p "$OUT"
 printf 'the secret\r\n' >"$OUT/secret.txt"
@@ -23,11 +20,8 @@ Z="Z:${OUT//\//\\}"
 printf 'a document\r\n' >"$WORKDIR/doc.txt"
 LOG=$RUNDIR/draxomeServerLog.txt
 
-# job LINE: one exchange, the document sent when LINE opens one; GOT := the replies
-job() {
-  if [[ $1 == -open* ]]; then GOT=$(printclient "$PORT" --cmdline="$1" --file "$WORKDIR/doc.txt")
-  else GOT=$(printclient "$PORT" --cmdline="$1"); fi
-}
+# job LINE: send LINE, with the document when LINE opens one
+job() { if [[ $1 == -open* ]]; then send "$1" "$WORKDIR/doc.txt"; else send "$1"; fi; }
 # The types of GOT's replies, e.g. "4098 4102 closed"
 types() { awk '{ printf "%s%s", (NR > 1 ? " " : ""), ($1 == "file" ? $2 : $1) }' <<<"$GOT"; }
 # Everything a job could write, delete, print or start.
@@ -63,12 +57,9 @@ echo "refused: $((i / 2)) forms, each with its abort and one log line, nothing w
 # --- allowed --------------------------------------------------------------------------
 job '-open doc.txt -printername "Virtual Letter"'
 [ "$(types)" = "4102 closed" ] && [ "$(jobs_count)" -eq 1 ] || fail "a printed job: $GOT; $(jobs_count) jobs"
-mkdir -p "$WORKDIR/got"
-GOT=$(printclient "$PORT" --cmdline='-open doc.txt -run writeout.exe -response answer.txt' --file "$WORKDIR/doc.txt" --out "$WORKDIR/got")
-[ "$(types)" = "4098 4102 closed" ] && [ "$(head -n 1 <<<"$GOT" | cut -d' ' -f3)" = answer.txt ] || fail "-run -response: $GOT"
-head -n 1 "$WORKDIR/got/0-answer.txt" | grep -q '^writeout: tmpFilename\.' && cmp -s <(tail -n +2 "$WORKDIR/got/0-answer.txt") "$WORKDIR/doc.txt" ||
-  fail "-run -response: answer.txt holds $(cat "$WORKDIR/got/0-answer.txt")"
-[ ! -e "$RUNDIR/answer.txt" ] || fail "the response file was not deleted"
+job '-open doc.txt -run writeout.exe -response answer.txt'
+[ "$(types)" = "4098 4102 closed" ] && head -n 1 "$WORKDIR/got/0-answer.txt" | grep -q '^writeout: tmpFilename\.' &&
+  cmp -s <(tail -n +2 "$WORKDIR/got/0-answer.txt") "$WORKDIR/doc.txt" && [ ! -e "$RUNDIR/answer.txt" ] || fail "-run -response: $GOT"
 job '-open doc.txt -copy Copied_Report-1.txt'
 [ "$(types)" = "4102 closed" ] && cmp -s "$WORKDIR/doc.txt" "$RUNDIR/Copied_Report-1.txt" || fail "-copy: $GOT"
 # Another machine's printer that the administrator installed: listed, so the job runs.
@@ -84,9 +75,8 @@ size=$(stat -c %s "$LOG")
 server_start "$RUNDIR" "$PORT" -trustclients
 grep -F "Warning: main::WinMain(): -trustclients:" "$LOG" >/dev/null || fail "no Warning at start"
 printf 'victim content\r\n' >"$OUT/victim.txt"
-mkdir -p "$WORKDIR/trusted"
-GOT=$(printclient "$PORT" --cmdline="-response $Z\\victim.txt" --out "$WORKDIR/trusted")
-[[ $(types) == 4098* ]] && [ ! -e "$OUT/victim.txt" ] && [ "$(cat "$WORKDIR/trusted/0-"*)" = $'victim content\r' ] ||
+job "-response $Z\\victim.txt"
+[[ $(types) == 4098* ]] && [ ! -e "$OUT/victim.txt" ] && [ "$(cat "$WORKDIR/got/0-"*)" = $'victim content\r' ] ||
   fail "trusted -response: $GOT"
 printf -- '-hcenter secretword' >"$OUT/options.ini"
 job "-open doc.txt -cmdfile $Z\\options.ini"

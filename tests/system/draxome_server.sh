@@ -9,11 +9,8 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/printserver.sh"
 
 [ $# -eq 3 ] || fail "usage: $0 DRAXOMESERVER_EXE DRAXOME_EXE WRITEOUT_EXE"
-require_tools gs python3 timeout cmp awk
 make_workdir
 draxome_setup "$@"
-SOURCE=unsigned' __stdcall PPrinterServer::dispatch( LPVOID lpParam )'
-T='Communication error information:'
 
 # The stamp of the job whose log a client was sent: tmpLog.<N>.txt -> N
 stamp_of() { sed -n 's/^file 4102 tmpLog\.\(.*\)\.txt [0-9]*$/\1/p' <<<"$1"; }
@@ -31,12 +28,10 @@ echo "start-up: old temporary files removed, inventories written: ok"
 
 # --- a printed job, read back from the PostScript --------------------------------------
 printf 'DRAXOME SERVER JOB 4711\r\nsecond line of the job\r\n' >"$WORKDIR/report.pdf"
-mkdir -p "$WORKDIR/got"
-got=$(printclient "$PORT" --cmdline='-open C:\docs\report.pdf -docname "server job"' --file "$WORKDIR/report.pdf" --out "$WORKDIR/got")
-N=$(stamp_of "$got")
-[ -n "$N" ] || fail "a printed job: no job log came back: $got"
-expect_reply "$got" "file 4102 tmpLog.$N.txt $(stat -c %s "$RUNDIR/tmpLog.$N.txt")" closed
-cmp -s "$WORKDIR/got/0-tmpLog.$N.txt" "$RUNDIR/tmpLog.$N.txt" || fail "the log sent is not the job log"
+send '-open C:\docs\report.pdf -docname "server job"' "$WORKDIR/report.pdf"
+N=$(stamp_of "$GOT")
+[ "$(cut -d' ' -f2,3 <<<"$GOT" | tr '\n' ' ')" = "4102 tmpLog.$N.txt closed " ] && cmp -s "$WORKDIR/got/0-tmpLog.$N.txt" "$RUNDIR/tmpLog.$N.txt" ||
+  fail "a printed job: the client got $GOT"
 grep -F 'End printing' "$RUNDIR/tmpLog.$N.txt" >/dev/null || fail "the job log does not end the printing"
 [ "$(cat "$RUNDIR/tmpCmdfile.$N.ini")" = '-open C:\docs\report.pdf -docname "server job"' ] ||
   fail "the command file holds '$(cat "$RUNDIR/tmpCmdfile.$N.ini")'"
@@ -53,20 +48,12 @@ echo "a printed job: staged, printed, read back, its log sent: ok"
 
 # --- every flag in one job: order and contents -----------------------------------------
 printf 'run me\r\n' >"$WORKDIR/doc.txt"
-rm -rf "$WORKDIR/got" && mkdir -p "$WORKDIR/got"
-got=$(printclient "$PORT" --cmdline='-reslist -response resp.txt -run writeout.exe -ver -fontlist -printlist -open doc.txt' \
-  --file "$WORKDIR/doc.txt" --out "$WORKDIR/got")
-N=$(stamp_of "$got")
-expect_reply "$got" \
-  "file 4098 prntlist.txt $(stat -c %s "$RUNDIR/prntlist.txt")" \
-  "file 4099 fontlist.txt $(stat -c %s "$RUNDIR/fontlist.txt")" \
-  "file 4101 version.txt $(stat -c %s "$RUNDIR/version.txt")" \
-  "file 4098 resp.txt $(stat -c %s "$WORKDIR/got/3-resp.txt")" \
-  "file 4100 reslist.txt $(stat -c %s "$RUNDIR/reslist.txt")" \
-  "file 4102 tmpLog.$N.txt $(stat -c %s "$RUNDIR/tmpLog.$N.txt")" \
-  closed
-for f in prntlist.txt fontlist.txt version.txt reslist.txt; do
-  cmp -s "$RUNDIR/$f" "$WORKDIR/got/"*"-$f" || fail "$f sent differs from the server's"
+send '-reslist -response resp.txt -run writeout.exe -ver -fontlist -printlist -open doc.txt' "$WORKDIR/doc.txt"
+N=$(stamp_of "$GOT")
+[ "$(cut -d' ' -f2,3 <<<"$GOT" | tr '\n' ' ')" = "4098 prntlist.txt 4099 fontlist.txt 4101 version.txt 4098 resp.txt 4100 reslist.txt 4102 tmpLog.$N.txt closed " ] ||
+  fail "every flag: the client got $GOT"
+for f in 0-prntlist.txt 1-fontlist.txt 2-version.txt 4-reslist.txt 5-tmpLog.$N.txt; do
+  cmp -s "$RUNDIR/${f#*-}" "$WORKDIR/got/$f" || fail "${f#*-} sent differs from the server's"
 done
 cmp -s <(printf 'writeout: tmpFilename.%s.txt\nrun me\r\n' "$N") "$WORKDIR/got/3-resp.txt" ||
   fail "resp.txt holds '$(cat "$WORKDIR/got/3-resp.txt")'"
@@ -76,22 +63,19 @@ echo "every flag: print list, font list, version, response, resolutions, log in 
 # --- -disablelog and -view: printed, nothing sent back --------------------------------
 for flags in -disablelog '-view -reslist'; do
   before=$(jobs_count)
-  expect_reply "$(printclient "$PORT" --cmdline="$flags -open doc.txt" --file "$WORKDIR/doc.txt")" closed
+  send "$flags -open doc.txt" "$WORKDIR/doc.txt"
+  expect_reply "$GOT" closed
   wait_jobs $((before + 1))
 done
 # The print program left running by -view writes its log to the end before the next job.
-for _ in $(seq 100); do
-  grep -F 'End printing' "$(ls -t "$RUNDIR"/tmpLog.* | head -n 1)" >/dev/null && break
-  sleep 0.1
-done
+poll eval 'grep -qF "End printing" "$(ls -t "$RUNDIR"/tmpLog.* | head -n 1)"' || fail "-view: the job log was not ended"
 # The print program waits here for writeout.exe (which pauses 0.7 s) before it copies the
 # response file: a client that sees the connection closed while that file is still
 # missing was not held up by the print program, not even through an inherited socket.
 got=$(printclient "$PORT" --cmdline='-view -run writeout.exe -response viewresp.txt -open doc.txt' --file "$WORKDIR/doc.txt")
 [ ! -e "$RUNDIR/viewresp.txt" ] || fail "-view: the connection stayed open until the print program had ended"
 expect_reply "$got" closed
-for _ in $(seq 100); do [ -e "$RUNDIR/viewresp.txt" ] && break; sleep 0.1; done
-[ -e "$RUNDIR/viewresp.txt" ] || fail "-view: the print program did not run the job"
+poll test -e "$RUNDIR/viewresp.txt" || fail "-view: the print program did not run the job"
 sleep 0.5
 echo "-disablelog and -view: printed, nothing sent; -view does not wait for the print program: ok"
 

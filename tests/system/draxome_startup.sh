@@ -10,7 +10,6 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/draxome.sh"
 
 [ $# -eq 2 ] || fail "usage: $0 DRAXOME_EXE RAWCMD_EXE"
-require_tools timeout cmp od
 make_workdir
 draxome_setup "$1" "$2"
 hyphens="Info: -----------------------------------------"

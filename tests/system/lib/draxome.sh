@@ -54,10 +54,5 @@ jobs_count() {
 }
 
 wait_jobs() {
-  local i
-  for i in $(seq 300); do
-    [ "$(jobs_count)" -ge "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "expected $1 printed jobs, found $(jobs_count)"
+  poll eval '[ "$(jobs_count)" -ge '"$1"' ]' || fail "expected $1 printed jobs, found $(jobs_count)"
 }

@@ -20,7 +20,6 @@ import argparse
 import os
 import socket
 import struct
-import sys
 
 ABORT, FILE_TYPES = 4, (0x1002, 0x1003, 0x1004, 0x1005, 0x1006)
 
@@ -34,8 +33,8 @@ def string(text, type_=1):
     return le32(type_) + le32(len(data)) + data
 
 
-def replies(data):
-    pos = 0
+def print_replies(data, out):
+    pos, index = 0, 0
 
     def take(n):
         nonlocal pos
@@ -57,15 +56,21 @@ def replies(data):
         try:
             type_ = int32()
             if type_ == ABORT:
-                yield "abort " + "|".join(text() for _ in range(5))
+                print("abort " + "|".join(text() for _ in range(5)))
             elif type_ in FILE_TYPES:
                 name = text()
-                yield type_, name, take(int32())
+                content = take(int32())
+                print("file %d %s %d" % (type_, name, len(content)))
+                if out:
+                    with open(os.path.join(out, "%d-%s" % (index, name)), "wb") as f:
+                        f.write(content)
             else:
                 raise EOFError
         except EOFError:
-            yield "cut %d" % type_
-            return
+            print("cut %d" % type_)
+            break
+        index += 1
+    print("closed")
 
 
 def main():
@@ -97,16 +102,7 @@ def main():
             if not b:
                 break
             chunks.append(b)
-    for i, reply in enumerate(replies(b"".join(chunks))):
-        if isinstance(reply, str):
-            print(reply)
-            continue
-        type_, name, content = reply
-        print("file %d %s %d" % (type_, name, len(content)))
-        if a.out:
-            with open(os.path.join(a.out, "%d-%s" % (i, name)), "wb") as f:
-                f.write(content)
-    print("closed")
+    print_replies(b"".join(chunks), a.out)
 
 
 if __name__ == "__main__":

@@ -13,10 +13,16 @@
 #   client ARG...              run draxomeClient ($CLIENT) with a time limit;
 #                              RC, CLIENT_OUT and CLIENT_ERR (its standard output and error)
 #   printclient PORT ARG...    lib/printclient.py against 127.0.0.1:PORT; its lines on stdout
+#   send CMDLINE [DOCUMENT]    one exchange with the server on PORT; GOT := printclient's
+#                              lines, the files received stored in WORKDIR/got
+#   T, SOURCE                  the title and source of the server's abort records
 # server_start installs an EXIT trap that stops the servers and then removes WORKDIR, so
 # call make_workdir first.
 
 SERVER_PIDS=()
+# The title and source of every abort record the server sends.
+T='Communication error information:'
+SOURCE='unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )'
 # How long start-up (its inventory run under a cold Wine) may take before the test fails.
 SERVER_START_LIMIT=${SERVER_START_LIMIT:-120}
 
@@ -61,20 +67,13 @@ $(cat "$WORKDIR/server.out")"
 
 server_stop() {
   # Each step may find a server gone already; under set -e that is no failure.
-  local pid i
+  local pid
+  for pid in "${SERVER_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
   for pid in "${SERVER_PIDS[@]}"; do
-    kill -TERM "$pid" 2>/dev/null || true
-  done
-  for pid in "${SERVER_PIDS[@]}"; do
-    for i in $(seq 100); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
+    poll eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
   SERVER_PIDS=()
-  return 0
 }
 
 server_log() { tr -d '\r' <"$1/draxomeServerLog.txt" 2>/dev/null || true; }
@@ -89,8 +88,7 @@ expect_reply() {
   shift
   [ "$got" = "$(printf '%s\n' "$@")" ] || fail "the client got:
 $got
-expected:
-$(printf '%s\n' "$@")"
+expected: $*"
 }
 
 client() {
@@ -101,3 +99,8 @@ client() {
 }
 
 printclient() { python3 "$SYSTEST_LIB/printclient.py" "$@"; }
+
+send() {
+  rm -rf "$WORKDIR/got" && mkdir "$WORKDIR/got"
+  GOT=$(printclient "$PORT" --cmdline="$1" ${2:+--file "$2"} --out "$WORKDIR/got")
+}
