@@ -9,8 +9,8 @@
 #   log_of FILE                    FILE (in RUNDIR) as "Level: message" lines, without the
 #                                  date, time and CR
 #   expect_line FILE LINE          fail unless FILE's log holds exactly that line
-#   expect_no_line FILE TEXT       fail if any line of FILE's log contains TEXT
 #   jobs_count                     number of jobs in SPOOL
+#   wait_jobs N                    wait until SPOOL holds N jobs; fail after 30 s
 
 draxome_setup() {
   local exe
@@ -49,13 +49,10 @@ expect_line() {
 $(log_of "$1")"
 }
 
-expect_no_line() {
-  if log_of "$1" | grep -F -- "$2" >/dev/null; then
-    fail "$1 should not contain '$2'; it holds:
-$(log_of "$1")"
-  fi
-}
-
 jobs_count() {
   job_files "$SPOOL" | wc -l
+}
+
+wait_jobs() {
+  poll eval '[ "$(jobs_count)" -ge '"$1"' ]' || fail "expected $1 printed jobs, found $(jobs_count)"
 }

@@ -2,37 +2,37 @@
 #   free_port                  a TCP port of 127.0.0.1 that nothing uses at the moment
 #                              (never 2345, which a running demo server may want)
 #   listening PORT             true while a socket listens on PORT on any IPv4 address
-#   server_spawn DIR CMD ARG...  run the server command CMD ARG... in DIR in the background
-#                              with a time limit, its output appended to SERVER_OUT;
-#                              SERVER_PID (every one started is also in SERVER_PIDS)
-#   server_wait PORT           wait until PORT listens; fail if the server started last
-#                              ends first or takes longer than SERVER_START_LIMIT seconds
-#   server_start DIR PORT ARG... start draxomeServer.exe in DIR under Wine on
-#                              127.0.0.1:PORT with the further server options ARG, and wait
-#                              until it listens
+#   server_start DIR PORT ARG... start draxomeServer.exe in DIR under Wine (or SERVER_CMD)
+#                              on 127.0.0.1:PORT with the further server options ARG, in
+#                              the background with a time limit, and wait until it listens
+#                              (at most SERVER_START_LIMIT seconds); SERVER_PID
 #   server_stop                stop every server started so far that still runs
 #   server_log DIR             DIR's draxomeServerLog.txt without carriage returns
+#   expect_log_line LINE       fail unless RUNDIR's server log holds exactly that line
 #   expect_reply GOT LINE...   fail unless GOT is exactly these lines
 #   client ARG...              run draxomeClient ($CLIENT) with a time limit;
 #                              RC, CLIENT_OUT and CLIENT_ERR (its standard output and error)
 #   printclient PORT ARG...    lib/printclient.py against 127.0.0.1:PORT; its lines on stdout
-# server_spawn installs an EXIT trap that stops the servers and then removes WORKDIR, so
+#   send CMDLINE [DOCUMENT]    one exchange with the server on PORT; GOT := printclient's
+#                              lines, the files received stored in WORKDIR/got
+#   T, SOURCE                  the title and source of the server's abort records
+# server_start installs an EXIT trap that stops the servers and then removes WORKDIR, so
 # call make_workdir first.
 
-SERVER_PID=
 SERVER_PIDS=()
-SERVER_DIR=
+# The title and source of every abort record the server sends.
+T='Communication error information:'
+SOURCE='unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )'
 # How long start-up (its inventory run under a cold Wine) may take before the test fails.
 SERVER_START_LIMIT=${SERVER_START_LIMIT:-120}
 
 free_port() {
-  local port
-  while :; do
+  local port=2345
+  while [ "$port" = 2345 ]; do
     port=$(python3 -c 'import socket
 s = socket.socket()
 s.bind(("127.0.0.1", 0))
 print(s.getsockname()[1])') || fail "cannot find a free port"
-    [ "$port" != 2345 ] && break
   done
   echo "$port"
 }
@@ -41,79 +41,57 @@ print(s.getsockname()[1])') || fail "cannot find a free port"
 # time, and a probe would be a client it waits on. Any local address counts, since a
 # listener on another address of the port keeps a server from binding 0.0.0.0 there.
 listening() {
-  local hex
-  hex=$(printf '%04X' "$1")
-  awk -v p=":$hex" 'NR > 1 && $4 == "0A" && substr($2, length($2) - 4) == p { found = 1 }
-                    END { exit !found }' /proc/net/tcp
+  awk -v p=":$(printf '%04X' "$1")" 'NR > 1 && $4 == "0A" && substr($2, length($2) - 4) == p { found = 1 }
+                                     END { exit !found }' /proc/net/tcp
 }
 
-server_spawn() {
-  local dir=$1
-  shift
-  SERVER_OUT=$WORKDIR/server.out
-  SERVER_DIR=$dir
-  (cd "$dir" && exec timeout -k 10 "${SYSTEST_SERVER_LIMIT:-900}" "$@") >>"$SERVER_OUT" 2>&1 </dev/null &
+server_start() {
+  local dir=$1 port=$2 waited=0 cmd=("$SYSTEST_SOURCE/tools/wine-run" draxomeServer.exe)
+  shift 2
+  [ -z "${SERVER_CMD:-}" ] || cmd=("$SERVER_CMD")
+  listening "$port" && fail "port $port is taken before the server starts"
+  (cd "$dir" && exec timeout -k 10 "${SYSTEST_SERVER_LIMIT:-900}" "${cmd[@]}" -listenaddr "127.0.0.1:$port" "$@") \
+    >>"$WORKDIR/server.out" 2>&1 </dev/null &
   SERVER_PID=$!
   SERVER_PIDS+=("$SERVER_PID")
   trap 'server_stop; _systest_cleanup' EXIT
-}
-
-server_wait() {
-  local port=$1 waited=0
   until listening "$port"; do
-    if ! kill -0 "$SERVER_PID" 2>/dev/null; then
-      fail "the server ended before it listened on port $port; its log:
-$(server_log "$SERVER_DIR")
-$(cat "$SERVER_OUT")"
-    fi
+    kill -0 "$SERVER_PID" 2>/dev/null || fail "the server ended before it listened on port $port; its log:
+$(server_log "$dir")
+$(cat "$WORKDIR/server.out")"
     [ "$waited" -lt $((SERVER_START_LIMIT * 10)) ] || fail "the server did not listen on port $port within ${SERVER_START_LIMIT}s"
     sleep 0.1
     waited=$((waited + 1))
   done
 }
 
-server_start() {
-  local dir=$1 port=$2
-  shift 2
-  [ -f "$dir/draxomeServer.exe" ] || fail "no draxomeServer.exe in $dir"
-  listening "$port" && fail "port $port is taken before the server starts"
-  server_spawn "$dir" "$SYSTEST_SOURCE/tools/wine-run" draxomeServer.exe -listenaddr "127.0.0.1:$port" "$@"
-  server_wait "$port"
-}
-
 server_stop() {
   # Each step may find a server gone already; under set -e that is no failure.
-  local pid i
+  local pid
+  for pid in "${SERVER_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
   for pid in "${SERVER_PIDS[@]}"; do
-    kill -TERM "$pid" 2>/dev/null || true
-  done
-  for pid in "${SERVER_PIDS[@]}"; do
-    for i in $(seq 100); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
+    poll eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
   SERVER_PIDS=()
-  SERVER_PID=
-  return 0
 }
 
 server_log() { tr -d '\r' <"$1/draxomeServerLog.txt" 2>/dev/null || true; }
 
+expect_log_line() {
+  server_log "$RUNDIR" | grep -Fx -- "$1" >/dev/null || fail "the server log lacks '$1':
+$(server_log "$RUNDIR" | tail -20)"
+}
+
 expect_reply() {
-  local got=$1 expected
+  local got=$1
   shift
-  expected=$(printf '%s\n' "$@")
-  [ "$got" = "$expected" ] || fail "the client got:
+  [ "$got" = "$(printf '%s\n' "$@")" ] || fail "the client got:
 $got
-expected:
-$expected"
+expected: $*"
 }
 
 client() {
-  : "${CLIENT:?CLIENT must name draxomeClient}"
   CLIENT_OUT=$WORKDIR/client.out
   CLIENT_ERR=$WORKDIR/client.err
   RC=0
@@ -121,3 +99,8 @@ client() {
 }
 
 printclient() { python3 "$SYSTEST_LIB/printclient.py" "$@"; }
+
+send() {
+  rm -rf "$WORKDIR/got" && mkdir "$WORKDIR/got"
+  GOT=$(printclient "$PORT" --cmdline="$1" ${2:+--file "$2"} --out "$WORKDIR/got")
+}

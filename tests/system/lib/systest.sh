@@ -5,7 +5,8 @@
 #                          (kept and named instead when SYSTEST_KEEP is set)
 #   run_windows EXE ARG... run a Windows program under tools/wine-run with a time limit
 #   job_files DIR          the PostScript jobs in DIR, oldest first, one a line
-#   readback COMMAND ...   tests/system/lib/readback.py (text, pagesize, pdf, png, darkrun...)
+#   readback COMMAND ...   tests/system/lib/readback.py (text, pagesize)
+#   poll COMMAND...        true once COMMAND succeeds, tried for up to 30 s
 # The virtual printers write one file per job into DRAXOME_SPOOL_DIR; a test that gives
 # run_windows a spool directory of its own reads exactly its own jobs.
 
@@ -56,4 +57,13 @@ job_files() {
 
 readback() {
   python3 "$SYSTEST_LIB/readback.py" "$@"
+}
+
+poll() {
+  local i
+  for i in $(seq 300); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
 }
