@@ -43,7 +43,8 @@ SERVER_CMD=./draxomeServer server_start "$RUNDIR" "$PORT"
 [ ! -e "$RUNDIR/TMPLOG.9.txt" ] || fail "start-up left TMPLOG.9.txt"
 [ -s "$RUNDIR/prntlist.txt" ] && [ -s "$RUNDIR/fontlist.txt" ] && [ -s "$RUNDIR/version.txt" ] ||
   fail "the inventory run wrote no inventories"
-echo "native start-up: cleanup, inventory run, listening on $PORT: ok"
+expect_log_line "Info: PPrinterServer::run(): listening on 127.0.0.1:$PORT"
+echo "native start-up: cleanup, inventory run, listening on $PORT, logged: ok"
 
 printf 'a line\n' >"$WORKDIR/doc.txt"
 send '-printlist -open doc.txt' "$WORKDIR/doc.txt"
