@@ -1,5 +1,6 @@
 #include "common/UShell.h"
 
+#include "common/UFile.h"
 #include "common/UProcess.h"
 
 #include <cstdio>
@@ -37,22 +38,20 @@ bool UShell::copyFile(const char* source, const char* target)
     // Opening the target for writing would empty the source first.
     if (stat(to.c_str(), &out) == 0 && sameFile(in, out))
         return false;
-    std::FILE* src = std::fopen(from.c_str(), "rb");
-    if (src == nullptr)
+    UFile src(from.c_str(), "rb");
+    if (!src.isOpen())
         return false;
-    std::FILE* dst = std::fopen(to.c_str(), "wb");
-    if (dst == nullptr) {
-        std::fclose(src);
+    UFile dst(to.c_str(), "wb");
+    if (!dst.isOpen())
         return false;
-    }
     char buffer[65536];
     bool ok = true;
     size_t n;
-    while (ok && (n = std::fread(buffer, 1, sizeof buffer, src)) > 0)
-        ok = std::fwrite(buffer, 1, n, dst) == n;
-    ok = ok && !std::ferror(src);
-    std::fclose(src);
-    return std::fclose(dst) == 0 && ok;
+    while (ok && (n = std::fread(buffer, 1, sizeof buffer, src.get())) > 0)
+        ok = std::fwrite(buffer, 1, n, dst.get()) == n;
+    ok = ok && !std::ferror(src.get());
+    // Closing writes the last bytes: its failure is the copy's.
+    return dst.close() && ok;
 }
 
 bool UShell::createDirectory(const char* path)
