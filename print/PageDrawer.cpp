@@ -17,6 +17,7 @@ bool PageDrawer::drawLines(int first, int end)
     for (at.line = first, at.row = 0; at.line < end; ++at.line, ++at.row)
         if (!drawLine(at))
             return false;
+    mRules.flush();
     return true;
 }
 

@@ -128,6 +128,40 @@ TEST_F(DrawTest, RulesWithGraph)
     EXPECT_TRUE(pixels().empty());
 }
 
+TEST_F(DrawTest, RulesAreDrawnAsMaximalRunsOverTheCellsPixels)
+{
+    // Each run is one rule, three one-pixel strokes stacked down (H y from-to) or side by
+    // side (V x from-to), and covers exactly the half-cell pieces its cells stand for: from
+    // the centre of the first cell (x 5, y 20 in a row's cell) to the centre of the last.
+    args.graph = 1;
+    const std::vector<std::pair<Lines, Lines>> cases = {
+        { { "\xda\xc4\xc4\xbf", "\xb3  \xb3", "\xc0\xc4\xc4\xd9" }, // a box
+            { "H 20 5-35", "H 100 5-35", "V 5 20-100", "V 35 20-100" } },
+        { { "--\xc2--", "  \xb3" }, { "H 20 5-45", "V 25 20-60" } },                // a tee
+        { { "  |", "--|--", "  |" }, { "H 60 5-45", "V 25 20-100" } },              // a cross
+        { { "=====" }, { "H 16 5-45", "H 23 5-45" } },                              // a double rule
+        { { "ab--cd" }, { "H 20 25-35" } },                                         // touching text
+        { { std::string(13, '-'), "|  |  |  |  |", "|  |  |  |  |", std::string(13, '-') }, // a frame
+            { "H 20 5-125", "H 140 5-125", "V 5 20-140", "V 35 20-140", "V 65 20-140", "V 95 20-140",
+                "V 125 20-140" } } };
+    for (const auto& c : cases) {
+        ASSERT_EQ(0, print(crlf(c.first)));
+        const std::vector<RecordingDevice::Call> to = callsOf(RecordingDevice::LineTo);
+        const std::vector<RecordingDevice::Call> from = callsOf(RecordingDevice::MoveTo);
+        ASSERT_EQ(3 * c.second.size(), to.size()) << c.first[0];
+        Lines runs;
+        for (size_t i = 0; i < to.size(); i += 3) {
+            const bool h = from[i].y == to[i].y;
+            for (int k = 1; k < 3; ++k)
+                EXPECT_TRUE(from[i + k].x == from[i].x + (h ? 0 : k) && from[i + k].y == from[i].y + (h ? k : 0)
+                    && to[i + k].x == to[i].x + (h ? 0 : k) && to[i + k].y == to[i].y + (h ? k : 0));
+            runs.push_back(h ? "H " + std::to_string(from[i].y) + " " + std::to_string(from[i].x) + "-" + std::to_string(to[i].x)
+                             : "V " + std::to_string(from[i].x) + " " + std::to_string(from[i].y) + "-" + std::to_string(to[i].y));
+        }
+        EXPECT_EQ(c.second, runs) << c.first[0];
+    }
+}
+
 TEST_F(DrawTest, PagesAreSelectedByListOrByIndex)
 {
     Lines lines(6, "head");
