@@ -24,12 +24,15 @@ void RuleDrawer::draw(const GridPosition& at, char ch)
     const double cell = static_cast<double>(mPage.cellWidth);
     const double y0 = p * at.row + mPage.topPx;
     const double x0 = cell * at.column + mPage.leftPx;
+    // A cell ends where the next one begins, both edges computed the same way; computed
+    // from its own start, an edge can truncate one pixel short of the next cell's start and
+    // leave a gap in every rule that crosses it.
     const int top = trunc32(y0);
     const int middle = trunc32(y0 + p / 2);
-    const int bottom = trunc32(y0 + p);
+    const int bottom = trunc32(p * (at.row + 1) + mPage.topPx);
     const int xLeft = trunc32(x0);
     const int xMid = trunc32(x0 + cell / 2);
-    const int xRight = trunc32(x0 + mPage.cellWidth);
+    const int xRight = trunc32(cell * (at.column + 1) + mPage.leftPx);
     const bool left = at.column > 0 && Graphics::isRuleChar(mLines.at(at.line, at.column - 1));
     const bool right = Graphics::isRuleChar(mLines.at(at.line, at.column + 1));
     const bool above = mTotalLines > 1 && Graphics::isRuleChar(mLines.at(at.line - 1, at.column));
