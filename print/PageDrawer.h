@@ -25,6 +25,9 @@ public:
 
 private:
     bool drawLine(GridPosition at);
+    // Whether ch at `at` is drawn on its own, as a rule character: as its glyph, or with
+    // -graph as lines.
+    bool isRule(const GridPosition& at, char ch) const;
 
     PrintDevice* mDc;
     const PageGeometry& mPage;

@@ -14,8 +14,32 @@ RuleDrawer::RuleDrawer(PrintDevice* dc, const PageGeometry& page, const LineStor
 
 bool RuleDrawer::drawsAsLines(const GridPosition& at, char ch) const
 {
-    return ch == '|' ? Graphics::joinsVertically(mLines.lines(), mTotalLines, at.line, at.column)
-                     : Graphics::joinsHorizontally(mLines.lines(), at.line, at.column);
+    if (ch == '+')
+        return isJoint(at.line, at.column);
+    if (ch == '|')
+        return mTotalLines > 1
+            && (joins(at, ch, at.line - 1, at.column) || joins(at, ch, at.line + 1, at.column));
+    return joins(at, ch, at.line, at.column - 1) || joins(at, ch, at.line, at.column + 1);
+}
+
+bool RuleDrawer::isJoint(int line, int column) const
+{
+    return mLines.at(line, column) == '+'
+        && (Graphics::isRuleChar(mLines.at(line, column - 1)) || Graphics::isRuleChar(mLines.at(line, column + 1))
+            || Graphics::isRuleChar(mLines.at(line - 1, column)) || Graphics::isRuleChar(mLines.at(line + 1, column)));
+}
+
+bool RuleDrawer::joins(const GridPosition& at, char ch, int line, int column) const
+{
+    const char other = mLines.at(line, column);
+    if (isJoint(line, column) || (ch == '+' && Graphics::isRuleChar(other)))
+        return true;
+    // Along its own direction a rule joins any rule; across it only a rule of the other
+    // direction, so two rules on neighbouring rows (or columns) stay two clean lines.
+    const bool across = (line != at.line) == (ch != '|');
+    if (across)
+        return ch == '|' ? other == '-' || other == '=' : other == '|';
+    return Graphics::isRuleChar(other);
 }
 
 void RuleDrawer::draw(const GridPosition& at, char ch)
@@ -33,10 +57,10 @@ void RuleDrawer::draw(const GridPosition& at, char ch)
     const int xLeft = trunc32(x0);
     const int xMid = trunc32(x0 + cell / 2);
     const int xRight = trunc32(cell * (at.column + 1) + mPage.leftPx);
-    const bool left = at.column > 0 && Graphics::isRuleChar(mLines.at(at.line, at.column - 1));
-    const bool right = Graphics::isRuleChar(mLines.at(at.line, at.column + 1));
-    const bool above = mTotalLines > 1 && Graphics::isRuleChar(mLines.at(at.line - 1, at.column));
-    const bool below = mTotalLines > 1 && Graphics::isRuleChar(mLines.at(at.line + 1, at.column));
+    const bool left = joins(at, ch, at.line, at.column - 1);
+    const bool right = joins(at, ch, at.line, at.column + 1);
+    const bool above = mTotalLines > 1 && joins(at, ch, at.line - 1, at.column);
+    const bool below = mTotalLines > 1 && joins(at, ch, at.line + 1, at.column);
 
     if (ch != '=') {
         if (left)
