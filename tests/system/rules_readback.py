@@ -20,12 +20,9 @@ import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "lib"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
 import readback  # noqa: E402
 
-SOURCE = os.environ.get("DRAXOME_SOURCE", os.path.normpath(os.path.join(HERE, "..", "..")))
-WINE_RUN = os.path.join(SOURCE, "tools", "wine-run")
 RENDER_DPI = 150
 WIDTH = 30
 
@@ -46,35 +43,23 @@ def check(condition, message):
 
 
 class Mask:
-    """A rendered page as rows of dark pixels."""
+    """A rendered page as the runs of dark pixels of each row."""
 
     def __init__(self, path):
         image = readback.read_png(path)
-        self.rows = []
-        for y in range(image.height):
-            row = bytearray(image.width)
-            for x, length in readback.dark_runs_of_row(image, y):
-                row[x:x + length] = b"\x01" * length
-            self.rows.append(row)
+        self.runs = [list(readback.dark_runs_of_row(image, y)) for y in range(image.height)]
 
     def longest_run(self, y):
         """(x, length) of the longest run of dark pixels in row y."""
-        best, x = (0, 0), 0
-        row = self.rows[y]
-        while x < len(row):
-            if row[x]:
-                end = row.find(b"\x00", x)
-                end = len(row) if end < 0 else end
-                best = max(best, (end - x, x))
-                x = end
-            else:
-                x += 1
-        return best[1], best[0]
+        return max(self.runs[y], key=lambda run: run[1], default=(0, 0))
+
+    def dark_down(self, x, y0, y1):
+        return all(any(rx <= x < rx + n for rx, n in self.runs[y]) for y in range(y0, y1 + 1))
 
     def rules(self):
         """The horizontal rules: bands of neighbouring rows whose longest run is at least
         half the page's longest, each as (first row, last row, x, length)."""
-        runs = [self.longest_run(y) for y in range(len(self.rows))]
+        runs = [self.longest_run(y) for y in range(len(self.runs))]
         longest = max(length for _, length in runs)
         check(longest > 0, "the page is blank")
         bands = []
@@ -86,9 +71,6 @@ class Mask:
             else:
                 bands.append([y, y, x, length])
         return bands
-
-    def dark_down(self, x, y0, y1):
-        return all(self.rows[y][x] for y in range(y0, y1 + 1))
 
 
 def check_stacked(page):
@@ -132,7 +114,10 @@ def main(argv):
         text = "\f\r\n".join("\r\n".join((lines + [""] * 7)[:7]) for _, lines in PAGES) + "\r\n"
         with open(os.path.join(work, "rules.txt"), "wb") as f:
             f.write(text.encode("latin-1"))
-        done = subprocess.run([WINE_RUN, exe, "-open", "rules.txt", "-graph"], cwd=work,
+        here = os.path.dirname(os.path.abspath(__file__))
+        source = os.environ.get("DRAXOME_SOURCE", os.path.join(here, "..", ".."))
+        done = subprocess.run([os.path.join(source, "tools", "wine-run"), exe, "-open", "rules.txt", "-graph"],
+                              cwd=work,
                               env=dict(os.environ, DRAXOME_SPOOL_DIR=spool),
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
         jobs = sorted(f for f in os.listdir(spool) if f.endswith(".ps"))
