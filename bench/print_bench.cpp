@@ -244,7 +244,9 @@ int main(int argc, char** argv)
         for (const std::string& line : p.lines)
             floor.texts += line.empty() ? 0.0 : 1.0 / kPages;
     }
-    std::printf("%d pages of %d columns, framed; on %s\n", kPages, kColumns, printer);
+    std::printf("%d pages of %d columns, framed; on %s; the print program's strokes and texts are this "
+                "build's, counted in-process\n",
+        kPages, kColumns, printer);
     std::printf("%-16s %9s %12s %13s %11s %10s %10s\n", "program", "seconds", "PostScript", "strokes/page",
         "texts/page", "time/floor", "bytes/floor");
     for (const Figures* f : { &plain, &graph, &floor })
