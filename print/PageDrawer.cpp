@@ -17,6 +17,7 @@ bool PageDrawer::drawLines(int first, int end)
     for (at.line = first, at.row = 0; at.line < end; ++at.line, ++at.row)
         if (!drawLine(at))
             return false;
+    mRules.flush();
     return true;
 }
 
@@ -31,7 +32,7 @@ bool PageDrawer::drawLine(GridPosition at)
         if (ch == ' ' || ch == '\f')
             continue;
         const int x = trunc32(static_cast<double>(mPage.cellWidth) * at.column + mPage.leftPx);
-        if (Graphics::isRuleChar(ch)) {
+        if (isRule(at, ch)) {
             if (mGraph && mRules.drawsAsLines(at, ch))
                 mRules.draw(at, ch);
             else if (!mDc->textOut(x, y, s + at.column, 1, nullptr))
@@ -41,8 +42,9 @@ bool PageDrawer::drawLine(GridPosition at)
         // A run ends before the next space or rule character; a form feed left at the end
         // of one of the first lines ends it too, as it is no character to print.
         int end = at.column + 1;
-        while (end < length && s[end] != ' ' && s[end] != '\f' && !Graphics::isRuleChar(s[end]))
-            ++end;
+        GridPosition next = at;
+        for (next.column = end; end < length && s[end] != ' ' && s[end] != '\f' && !isRule(next, s[end]);)
+            next.column = ++end;
         const int run = end - at.column;
         for (int i = 0; i < run; ++i)
             mAdvances[i] = advance;
@@ -51,4 +53,10 @@ bool PageDrawer::drawLine(GridPosition at)
         at.column = end - 1;
     }
     return true;
+}
+
+bool PageDrawer::isRule(const GridPosition& at, char ch) const
+{
+    // With -graph a "+" that joins rules is one of them; without, every "+" is text.
+    return Graphics::isRuleChar(ch) || (mGraph && ch == '+' && mRules.drawsAsLines(at, ch));
 }

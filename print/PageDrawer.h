@@ -9,7 +9,8 @@ class PrintDevice;
 struct PageGeometry;
 
 // Draws the text lines of a page on the character grid: runs of text with one advance per
-// cell, each rule character on its own, and with -graph the rules as lines.
+// cell, each rule character on its own, and with -graph the rules as lines, drawn once the
+// page's text is down.
 class PageDrawer {
 public:
     // A run of text is drawn with one advance per character; a line holds at most this
@@ -24,6 +25,9 @@ public:
 
 private:
     bool drawLine(GridPosition at);
+    // Whether ch at `at` is drawn on its own, as a rule character: as its glyph, or with
+    // -graph as lines.
+    bool isRule(const GridPosition& at, char ch) const;
 
     PrintDevice* mDc;
     const PageGeometry& mPage;

@@ -7,17 +7,6 @@
 
 namespace {
 
-// The character at pos of line, or NUL when pos lies outside its text.
-char charAt(const char* line, int pos)
-{
-    if (line == nullptr || pos < 0)
-        return '\0';
-    const size_t len = std::strlen(line);
-    if (static_cast<size_t>(pos) >= len)
-        return '\0';
-    return line[pos];
-}
-
 int band(PrintDevice* dc, double x1, double y1, double x2, double y2, int thickness, bool downwards)
 {
     if (thickness <= 0 || dc == nullptr)
@@ -164,30 +153,4 @@ unsigned char Graphics::lineChar(unsigned char c)
     if ((c >= 0xBB && c <= 0xC2) || (c >= 0xC8 && c <= 0xCB) || (c >= 0xCD && c <= 0xDA))
         return '-';
     return c;
-}
-
-bool Graphics::joinsHorizontally(const char* const* lines, int index, int pos)
-{
-    if (lines == nullptr || index < 0 || lines[index] == nullptr)
-        return false;
-    const char* s = lines[index];
-    const size_t len = std::strlen(s);
-    if (len == 1)
-        return false;
-    if (pos - 1 >= 0 && Graphics::isRuleChar(charAt(s, pos - 1)))
-        return true;
-    if (pos < 0 || static_cast<size_t>(pos) + 1 >= len)
-        return false;
-    return Graphics::isRuleChar(s[pos + 1]);
-}
-
-bool Graphics::joinsVertically(const char* const* lines, int count, int index, int pos)
-{
-    if (lines == nullptr || count <= 1 || index < 0 || index >= count)
-        return false;
-    if (index - 1 >= 0 && Graphics::isRuleChar(charAt(lines[index - 1], pos)))
-        return true;
-    if (index + 1 >= count)
-        return false;
-    return Graphics::isRuleChar(charAt(lines[index + 1], pos));
 }

@@ -37,11 +37,6 @@ public:
     static unsigned char lineChar(unsigned char c);
     // The characters that draw as rules: "-", "=" and "|".
     static bool isRuleChar(char c) { return c == '-' || c == '=' || c == '|'; }
-    // Whether the character left or right of lines[index][pos] is "-", "=" or "|".
-    static bool joinsHorizontally(const char* const* lines, int index, int pos);
-    // Whether the character at pos in the line above or below is "-", "=" or "|". A
-    // position beyond a line's end is no rule character.
-    static bool joinsVertically(const char* const* lines, int count, int index, int pos);
 
     // Font quality for a Windows-version class: ClearType (5) on class 7, antialiased (4)
     // otherwise.

@@ -93,10 +93,10 @@ TEST_F(DrawTest, RulesWithGraph)
 {
     args.graph = 1;
     // |--+--| : each hyphen is ruled from the middle of its cell towards its rule
-    // neighbours; the plus and the lone bars stay text.
+    // neighbours, the plus is a joint between them; the lone bars stay text.
     ASSERT_EQ(0, print("|--+--|"));
-    EXPECT_EQ((Lines { "0 0 |", "30 0 +", "60 0 |" }), texts());
-    EXPECT_TRUE(covers(10, 20, 25, 22) && covers(45, 20, 60, 22) && covers(26, 0, 44, 39, false));
+    EXPECT_EQ((Lines { "0 0 |", "60 0 |" }), texts());
+    EXPECT_TRUE(covers(10, 20, 60, 22) && covers(0, 0, 9, 39, false) && covers(30, 23, 39, 39, false));
     // A code page 437 frame: rules from the first cell's centre to the last's, in the
     // middle of their slots, three pixels thick; the sides from slot to slot; nothing
     // sticks out.
@@ -107,15 +107,16 @@ TEST_F(DrawTest, RulesWithGraph)
         EXPECT_TRUE(covers(5, y, 55, y + 2)) << y;
     EXPECT_TRUE(covers(5, 20, 7, 180) && covers(55, 20, 57, 180));
     EXPECT_TRUE(covers(0, 0, 4, 199, false) && covers(58, 0, 99, 199, false) && covers(0, 183, 99, 199, false));
-    // "==" on the sixth-last and the fifth-last line with a bar below: bands at
+    // "==" on the sixth-last and the fifth-last line, each with a bar below: bands at
     // trunc(40 x 5/12) = 16 and trunc(40 x 7/12) = 23, and only the first joins downwards.
     Lines lines(16, "");
-    lines[10] = lines[11] = "==";
-    lines[12] = "|";
+    lines[10] = "==";
+    lines[11] = "|==";
+    lines[12] = " |";
     ASSERT_EQ(0, print(crlf(lines)));
-    EXPECT_TRUE(covers(5, 416, 15, 418) && covers(5, 423, 15, 425) && covers(5, 456, 15, 458));
-    EXPECT_TRUE(covers(5, 416, 7, 463) && covers(5, 480, 7, 500));
-    EXPECT_TRUE(covers(15, 466, 17, 480, false)) << "no stroke down from the fifth-last line";
+    EXPECT_TRUE(covers(5, 416, 15, 418) && covers(5, 423, 15, 425) && covers(15, 456, 25, 458));
+    EXPECT_TRUE(covers(5, 416, 7, 460) && covers(15, 480, 17, 500));
+    EXPECT_TRUE(covers(15, 466, 17, 479, false)) << "no stroke down from the fifth-last line";
     // Neighbours are found across a page break.
     Lines bars(24, "x");
     bars.push_back("|");
@@ -126,6 +127,42 @@ TEST_F(DrawTest, RulesWithGraph)
     ASSERT_EQ(0, print("|--+--|"));
     EXPECT_EQ(7u, texts().size());
     EXPECT_TRUE(pixels().empty());
+}
+
+TEST_F(DrawTest, RulesAreDrawnAsMaximalRunsOverTheCellsPixels)
+{
+    // Each run is one rule, three one-pixel strokes stacked down (H y from-to) or side by
+    // side (V x from-to), and covers exactly the half-cell pieces its cells stand for: from
+    // the centre of the first cell (x 5, y 20 in a row's cell) to the centre of the last.
+    args.graph = 1;
+    const std::vector<std::pair<Lines, Lines>> cases = {
+        { { "\xda\xc4\xc4\xbf", "\xb3  \xb3", "\xc0\xc4\xc4\xd9" }, // a box
+            { "H 20 5-35", "H 100 5-35", "V 5 20-100", "V 35 20-100" } },
+        { { "--\xc2--", "  \xb3" }, { "H 20 5-45", "V 25 20-60" } },                // a tee
+        { { "  |", "--|--", "  |" }, { "H 60 5-45", "V 25 20-100" } },              // a cross
+        { { "=====" }, { "H 16 5-45", "H 23 5-45" } },                              // a double rule
+        { { "ab--cd" }, { "H 20 25-35" } },                                         // touching text
+        { { "=====", "-----", "a-b" }, { "H 16 5-45", "H 23 5-45", "H 60 5-45" } },  // stacked: no ladder
+        { { "+--+", "|  |", "+--+" }, { "H 20 5-35", "H 100 5-35", "V 5 20-100", "V 35 20-100" } }, // ASCII box
+        { { std::string(13, '-'), "|  |  |  |  |", "|  |  |  |  |", std::string(13, '-') }, // a frame
+            { "H 20 5-125", "H 140 5-125", "V 5 20-140", "V 35 20-140", "V 65 20-140", "V 95 20-140",
+                "V 125 20-140" } } };
+    for (const auto& c : cases) {
+        ASSERT_EQ(0, print(crlf(c.first)));
+        const std::vector<RecordingDevice::Call> to = callsOf(RecordingDevice::LineTo);
+        const std::vector<RecordingDevice::Call> from = callsOf(RecordingDevice::MoveTo);
+        ASSERT_EQ(3 * c.second.size(), to.size()) << c.first[0];
+        Lines runs;
+        for (size_t i = 0; i < to.size(); i += 3) {
+            const bool h = from[i].y == to[i].y;
+            for (int k = 1; k < 3; ++k)
+                EXPECT_TRUE(from[i + k].x == from[i].x + (h ? 0 : k) && from[i + k].y == from[i].y + (h ? k : 0)
+                    && to[i + k].x == to[i].x + (h ? 0 : k) && to[i + k].y == to[i].y + (h ? k : 0));
+            runs.push_back(h ? "H " + std::to_string(from[i].y) + " " + std::to_string(from[i].x) + "-" + std::to_string(to[i].x)
+                             : "V " + std::to_string(from[i].x) + " " + std::to_string(from[i].y) + "-" + std::to_string(to[i].y));
+        }
+        EXPECT_EQ(c.second, runs) << c.first[0];
+    }
 }
 
 TEST_F(DrawTest, PagesAreSelectedByListOrByIndex)

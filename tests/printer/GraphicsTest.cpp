@@ -24,21 +24,6 @@ TEST(Graphics, BoxDrawingBytesBecomeRuleCharacters)
     }
 }
 
-TEST(Graphics, RuleNeighbours)
-{
-    const char* lines[] = { "a-b", "|", "x=y", "ab", "", "a|", "|  |" };
-    // Left or right: line, column, joins.
-    for (const auto& c : std::vector<std::vector<int>> { { 0, 0, 1 }, { 0, 2, 1 }, { 0, 1, 0 }, { 1, 0, 0 },
-             { 3, 1, 0 }, { 4, 0, 0 }, { 5, 0, 1 }, { 5, 2, 1 }, { 0, 40, 0 } })
-        EXPECT_EQ(c[2] == 1, Graphics::joinsHorizontally(lines, c[0], c[1])) << c[0] << "," << c[1];
-    // Above or below, a position past a line's end being no rule character.
-    for (const auto& c : std::vector<std::vector<int>> { { 0, 0, 1 }, { 0, 1, 0 }, { 1, 0, 0 }, { 1, 1, 1 },
-             { 2, 0, 1 }, { 3, 1, 1 }, { 4, 0, 0 }, { 4, 1, 1 }, { 5, 1, 0 }, { 6, 3, 0 }, { 7, 0, 0 }, { 1, -1, 0 } })
-        EXPECT_EQ(c[2] == 1, Graphics::joinsVertically(lines, 7, c[0], c[1])) << c[0] << "," << c[1];
-    EXPECT_FALSE(Graphics::joinsVertically(lines, 1, 0, 1));
-    EXPECT_FALSE(Graphics::joinsHorizontally(nullptr, 0, 0));
-}
-
 TEST_F(GraphicsTest, FontsAndPaintAreSelectedAndRestoredWithoutLeaks)
 {
     PrintObject font = Graphics::select_font(&dev, 96, 0, "Courier New", Graphics::Bold);

@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+"""rules_readback.py DRAXOME_EXE
+
+Prints with -graph, on the virtual A4 printer under Wine, a page of each kind of rule
+that is joined on purpose, renders the pages at 150 dpi and reads the rules back as runs
+of dark pixels:
+
+  stacked    a "=" rule right above a "-" rule: two separate rules, no dark column
+             between them (no ladder of ticks joining every cell of one to the other);
+  ascii box  "+----+" with "|" sides: one closed frame, the joints ruled through, the top
+             and bottom rules as long as the frame is wide, the sides as long as it is high.
+
+Needs WINEPREFIX (the prefix with the virtual printers), ghostscript, and the read-back
+helpers of tests/system/lib.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
+import readback  # noqa: E402
+
+RENDER_DPI = 150
+WIDTH = 30
+
+PAGES = [
+    ("stacked", ["=" * WIDTH, "-" * WIDTH]),
+    ("ascii box", ["+" + "-" * (WIDTH - 2) + "+", "|" + " Total 95.70".ljust(WIDTH - 2) + "|",
+                   "|" + " " * (WIDTH - 2) + "|", "+" + "-" * (WIDTH - 2) + "+"]),
+]
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Mask:
+    """A rendered page as the runs of dark pixels of each row."""
+
+    def __init__(self, path):
+        image = readback.read_png(path)
+        self.runs = [list(readback.dark_runs_of_row(image, y)) for y in range(image.height)]
+
+    def longest_run(self, y):
+        """(x, length) of the longest run of dark pixels in row y."""
+        return max(self.runs[y], key=lambda run: run[1], default=(0, 0))
+
+    def dark_down(self, x, y0, y1):
+        return all(any(rx <= x < rx + n for rx, n in self.runs[y]) for y in range(y0, y1 + 1))
+
+    def rules(self):
+        """The horizontal rules: bands of neighbouring rows whose longest run is at least
+        half the page's longest, each as (first row, last row, x, length)."""
+        runs = [self.longest_run(y) for y in range(len(self.runs))]
+        longest = max(length for _, length in runs)
+        check(longest > 0, "the page is blank")
+        bands = []
+        for y, (x, length) in enumerate(runs):
+            if length * 2 < longest:
+                continue
+            if bands and bands[-1][1] == y - 1:
+                bands[-1][1] = y
+            else:
+                bands.append([y, y, x, length])
+        return bands
+
+
+def check_stacked(page):
+    bands = page.rules()
+    check(len(bands) >= 2, "stacked: %d rules read back, expected two apart: %s" % (len(bands), bands))
+    top, bottom = bands[0], bands[-1]
+    check(bottom[0] - top[1] > 3, "stacked: the rules touch: %s" % bands)
+    x0 = max(top[2], bottom[2])
+    x1 = min(top[2] + top[3], bottom[2] + bottom[3])
+    ladder = [x for x in range(x0, x1) if page.dark_down(x, top[1], bottom[0])]
+    check(not ladder, "stacked: %d columns join the two rules, first at x %s" % (
+        len(ladder), ladder[:1]))
+
+
+def check_box(page):
+    bands = page.rules()
+    check(len(bands) == 2, "ascii box: %d horizontal rules read back, expected 2: %s" % (len(bands), bands))
+    (t0, t1, tx, tlen), (b0, b1, bx, blen) = bands
+    check(abs(tx - bx) <= 1 and abs(tlen - blen) <= 2,
+          "ascii box: top rule at x %d, %d long; bottom at x %d, %d long" % (tx, tlen, bx, blen))
+    middle_top, middle_bottom = (t0 + t1) // 2, (b0 + b1) // 2
+    for side, xs in (("left", range(tx, tx + 4)), ("right", range(tx + tlen - 4, tx + tlen + 2))):
+        check(any(page.dark_down(x, middle_top, middle_bottom) for x in xs),
+              "ascii box: the %s side does not run from the top rule to the bottom rule" % side)
+    print("ascii box: one closed frame of %d x %d pixels: ok" % (tlen, middle_bottom - middle_top))
+
+
+def main(argv):
+    if len(argv) != 2:
+        sys.stderr.write(__doc__)
+        return 2
+    exe = os.path.abspath(argv[1])
+    if not os.path.isfile(exe) or shutil.which("gs") is None or not os.environ.get("WINEPREFIX"):
+        sys.stderr.write("FAIL: needs %s, ghostscript and WINEPREFIX\n" % exe)
+        return 1
+    work = tempfile.mkdtemp(prefix="draxome-rules-")
+    try:
+        spool = os.path.join(work, "spool")
+        os.makedirs(spool)
+        # A form feed ends a page from the seventh line on: each page is seven lines long.
+        text = "\f\r\n".join("\r\n".join((lines + [""] * 7)[:7]) for _, lines in PAGES) + "\r\n"
+        with open(os.path.join(work, "rules.txt"), "wb") as f:
+            f.write(text.encode("latin-1"))
+        here = os.path.dirname(os.path.abspath(__file__))
+        source = os.environ.get("DRAXOME_SOURCE", os.path.join(here, "..", ".."))
+        done = subprocess.run([os.path.join(source, "tools", "wine-run"), exe, "-open", "rules.txt", "-graph"],
+                              cwd=work,
+                              env=dict(os.environ, DRAXOME_SPOOL_DIR=spool),
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+        jobs = sorted(f for f in os.listdir(spool) if f.endswith(".ps"))
+        check(done.returncode == 0 and len(jobs) == 1,
+              "draxome.exe exit %d, jobs %s" % (done.returncode, jobs))
+        os.makedirs(os.path.join(work, "png"))
+        pngs = readback.render_pages(os.path.join(spool, jobs[0]), os.path.join(work, "png"), RENDER_DPI)
+        check(len(pngs) == len(PAGES), "%d pages printed, expected %d" % (len(pngs), len(PAGES)))
+        check_stacked(Mask(pngs[0]))
+        print("stacked: two separate rules, no ladder between them: ok")
+        check_box(Mask(pngs[1]))
+    except (Failure, readback.ReadbackError, subprocess.TimeoutExpired) as e:
+        sys.stderr.write("FAIL: %s\n" % e)
+        return 1
+    finally:
+        if os.environ.get("SYSTEST_KEEP"):
+            sys.stderr.write("kept %s\n" % work)
+        else:
+            shutil.rmtree(work, ignore_errors=True)
+    print("rules read-back: stacked rules and an ASCII box printed as ruled")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
