@@ -1,13 +1,12 @@
 // The whole job exchange natively: the server's dispatch serves a client of this test over
 // loopback (plain send and recv on a connected socket, so nothing the client does shows in
 // the server's log), and the stand-in print program (StandIn.h) does the job's work.
-#include "net/USockTcp.h"
 #include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
 #include "server/PJobStaging.h"
 #include "server/PPrinterServer.h"
 #include "server/PUptime.h"
-#include "tests/common/TestSupport.h"
+#include "tests/net/NetTestSupport.h"
 #include "tests/server/StandIn.h"
 
 #include <gtest/gtest.h>
@@ -28,13 +27,7 @@ using testsupport::readFile;
 using testsupport::writeFile;
 using Strings = std::vector<std::string>;
 
-std::string le32(int v)
-{
-    const unsigned u = static_cast<unsigned>(v);
-    return {char(u & 0xff), char((u >> 8) & 0xff), char((u >> 16) & 0xff), char(u >> 24)};
-}
-std::string str(int type, const std::string& text) { return le32(type) + le32(int(text.size() + 1)) + text + '\0'; }
-std::string cmdline(const std::string& text) { return str(0x1000, text); }
+std::string cmdline(const std::string& text) { return strMsg(text, 0x1000); }
 
 // The messages in the bytes the server sent before closing, each as "<type in hex> <name>
 // <content>" or "abort:<error>|<description>|<source>"; a cut message ends them with "cut".
@@ -96,11 +89,8 @@ protected:
         writeFile("prntlist.txt", "Virtual A4\n");
         writeFile("fontlist.txt", "Courier New\n");
         writeFile("version.txt", "v5.3.9");
-        EXPECT_TRUE(mListener.open("127.0.0.1", 0) && mListener.bind() && mListener.listen(10) &&
-                    mListener.attach(mListener.sock));
         PUptime::start();
     }
-    ~ExchangeTest() override { mListener.close(); }
 
     // Serves one connection with dispatch while client (given the socket) runs on a thread
     // of its own, and returns what the server sent before it closed.
@@ -121,7 +111,7 @@ protected:
             received.set_value(all);
         });
         USockTcp* connection = new USockTcp;
-        EXPECT_TRUE(mListener.accept(*connection));
+        EXPECT_TRUE(mListener.sock.accept(*connection));
         const auto started = std::chrono::steady_clock::now();
         mResult = PPrinterServer::dispatch(connection);
         mTook = std::chrono::steady_clock::now() - started;
@@ -155,12 +145,12 @@ protected:
 
     testsupport::TempDir mDir;
     testsupport::LogCapture mLog;
-    USockTcp mListener;
+    Listener mListener;
     unsigned mResult = 99;
     std::chrono::steady_clock::duration mTook{};
 };
 
-const std::string kDocument = le32(0x1001) + str(1, "a.txt") + le32(120000) + std::string(120000, 'x');
+const std::string kDocument = fileMsg(0x1001, "a.txt", std::string(120000, 'x'));
 
 } // namespace
 
@@ -213,8 +203,8 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
     const std::string type = "abort:Wrong message type received|Expected type was ";
     const std::string noCmd = "abort:Could not read command line sent by printer client|This may be a network layer "
                               "error|unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )";
-    const std::string aborted = le32(4) + str(1, "T") + str(1, "N") + str(1, "x\r\nInfo: forged") + str(1, "D") +
-                                str(1, "S");
+    const std::string aborted = le32(4) + strMsg("T") + strMsg("N") + strMsg("x\r\nInfo: forged") + strMsg("D") +
+                                strMsg("S");
     struct Case {
         std::string bytes;
         const char* removed; // a file taken away first
@@ -233,7 +223,7 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
          "msgFileName: received an unexpected type", false},
         {le32(0x1000) + le32(0), "", {noCmd, "abort:||"}, "msgCmdLine: could not read", false},
         {le32(0x1000) + le32(40) + "-ver", "", {noCmd, "abort:||"}, "msgCmdLine: could not read", false},
-        {cmdline("-open a.txt") + le32(0x1001) + str(1, "a.txt") + le32(1000) + "zz", "",
+        {cmdline("-open a.txt") + le32(0x1001) + strMsg("a.txt") + le32(1000) + "zz", "",
          {"abort:Could not read -open parameter from printer client|This"}, "msgFileName: could not read", false},
         {cmdline("-printlist -open a.txt -logfile"), "",
          {"abort:Could not parse command line sent by printer client|An option that takes a value (-open, -response, "
@@ -317,7 +307,7 @@ TEST_F(ExchangeTest, ClientsThatGoSilentOrStopReadingAreGivenUpAfterTheLimit)
 {
     Policy policy("-clienttimeout 0.5");
     for (const std::string& bytes : {std::string(), le32(0x1000) + le32(40) + "-ver",
-                                     cmdline("-open a.txt") + le32(0x1001) + str(1, "a.txt") + le32(1000) + "zz"}) {
+                                     cmdline("-open a.txt") + le32(0x1001) + strMsg("a.txt") + le32(1000) + "zz"}) {
         const Strings got = exchange(sends(bytes, false));
         EXPECT_EQ(0u, mResult);
         EXPECT_GE(mTook, std::chrono::milliseconds(450));

@@ -40,8 +40,8 @@ TEST(KeltoCmdLine, TakesWholeKeywordsAndTheNextArgumentWhateverItIs)
         {"-version -Open x -PRINTLIST --ver -view2 - -copy c -ver\t-printlist", "|||0.0.0.0:2345|60.0|00000000"},
         {"-open -printlist -response -view -view", "-printlist||-view|0.0.0.0:2345|60.0|00100010|0"},
         {"-logfile \"C:\\My Logs\\j.txt\" -open  x -open b", "b|C:\\My Logs\\j.txt||0.0.0.0:2345|60.0|00000000|2|5"},
-        {"-allowrun a -allowrun \"C:\\P F\\c.exe\" -allowrun -open -clienttimeout 90",
-         "|||0.0.0.0:2345|90.0|00000000|a|C:\\P F\\c.exe|-open"},
+        {"-allowrun a -allowrun \"C:\\P F\\c.exe\" -allowrun -open -clienttimeout 9",
+         "|||0.0.0.0:2345|9.00|00000000|a|C:\\P F\\c.exe|-open"},
         // Values of the server's own options hide an -open; the print program's take none here.
         {"-listenaddr -open C:\\x -docname -open y \"-open\" z", "z|||-open|60.0|00000000|4|6"},
     };

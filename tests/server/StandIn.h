@@ -16,7 +16,6 @@ namespace standin {
 
 // Puts the stand-in into dir under the given file name.
 void install(const std::filesystem::path& dir, const std::string& name);
-// Whether the stand-in can see its first argument (a script started by exec cannot).
 bool reportsArgv0();
 // A file that opens for writing but whose writes fail, or empty where there is none.
 std::string failingWritePath();

@@ -30,7 +30,6 @@ has -reslist && ! has noreslist && printf '300x300\n600x600\n' > reslist.txt
     std::filesystem::permissions(p, std::filesystem::perms::owner_all);
 }
 
-bool reportsArgv0() { return false; }
 
 std::string failingWritePath() { return "/dev/full"; }
 

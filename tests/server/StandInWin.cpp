@@ -10,7 +10,6 @@ void install(const std::filesystem::path& dir, const std::string& name)
                                std::filesystem::copy_options::overwrite_existing);
 }
 
-bool reportsArgv0() { return true; }
 
 std::string failingWritePath() { return std::string(); }
 
