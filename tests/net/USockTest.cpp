@@ -76,6 +76,13 @@ TEST(USock, AddressesAndFailures)
     EXPECT_TRUE(!other.bind() && other.close() && !other.close());
     EXPECT_TRUE(other.sock == USock::kInvalidHandle && other.port == 0 && other.address.isEmpty());
     EXPECT_FALSE(other.getPeerAddress(name, addr));
+    // A name nobody knows opens nothing; a socket that does not listen has nobody to accept
+    // and says so at once instead of waiting for a connection.
+    EXPECT_FALSE(other.open("no-such-host.invalid", 1));
+    ASSERT_TRUE(other.open("127.0.0.1", 0));
+    USockTcp nobody;
+    EXPECT_FALSE(other.accept(nobody));
+    other.close();
 }
 
 TEST(USock, TimeLimits)
@@ -108,9 +115,10 @@ TEST(USock, TimeLimits)
     // A socket that was non-blocking before stays so; nothing to move is done at once.
     ASSERT_TRUE(lo.client.setNonBlocking());
     EXPECT_EQ(3, lo.client.send("abc", 3, -1.0, 0.1, 50000));
+    EXPECT_EQ(2, lo.client.send("de", 2, 0.0, 0.1, 50000)) << "the one attempt of a zero limit moved it all";
     EXPECT_EQ(0, lo.client.blocking);
     ASSERT_TRUE(lo.client.setBlocking());
-    EXPECT_TRUE(recvAll(lo.server, 3) == "abc" && lo.server.recv(buf, 0, -1.0, 0.1, 50000) == 0);
+    EXPECT_TRUE(recvAll(lo.server, 5) == "abcde" && lo.server.recv(buf, 0, -1.0, 0.1, 50000) == 0);
     // Nobody reads: the connection's buffers take only part, then nothing, and it shows.
     const std::string big(64 * 1000 * 1000, 'z');
     const int part = lo.client.send(big.data(), static_cast<int>(big.size()), 0.5, 0.05, 50000);

@@ -9,8 +9,9 @@
 
 namespace {
 
-// What the job step saw: printer and resolution.
+// What the job step saw: printer and resolution; how the last run ended.
 std::string gSeen;
+int gExit = 0;
 
 bool recordingJob()
 {
@@ -43,7 +44,7 @@ protected:
     static Lines run(const std::string& line, size_t n, Startup::Job job = recordingJob)
     {
         args.setDefaults();
-        Startup::run(line.c_str(), job);
+        gExit = Startup::run(line.c_str(), job);
         const Lines log = logged("prnlog.txt");
         return Lines(log.end() - static_cast<long>(std::min(n, log.size())), log.end());
     }
@@ -66,6 +67,14 @@ TEST_F(Startup_, TheRunIsDescribedBeforeTheJob)
                   "Info: \tPossible resolutions:", "Info: \t\t600x600", "Info: \t\t300x300", "Info: \t\t1200x600",
                   "Info: \tchosen resolution=1200x600", "Info: the job ran", kHyphens }),
         Lines(log.begin() + 3, log.end()));
+}
+
+TEST(StartupNames, VersionClassesAtTheirBounds)
+{
+    const std::pair<int, std::string> names[] = { { 0, "Unknown" }, { 1, "Windows 9x/Me" }, { 3, "Windows 9x/Me" },
+        { 4, "Windows NT/2000" }, { 6, "Windows NT/2000" }, { 7, "Windows XP" }, { 8, "Unknown" } };
+    for (const auto& n : names)
+        EXPECT_EQ(n.second, Startup::windowsName(n.first)) << n.first;
 }
 
 TEST_F(Startup_, PrinterAndResolutionTheJobGets)
@@ -91,13 +100,20 @@ TEST_F(Startup_, TheProgramsJobPrintsLaidOutRawOrNotAtAll)
     writeFile("job.txt", "first line\r\n");
     const Lines printed = run("-open job.txt", 6, Startup::printJob);
     EXPECT_EQ((Lines { "Info: Printing page 1", "Info: End printing..." }), (Lines { printed[1], printed[4] }));
-    run("-open job.txt -direct -docname Nightly -printername \"Virtual Letter\"", 0, Startup::printJob);
-    run("-open job.txt -copy out\\x\\job.txt -direct", 0, Startup::printJob);
+    for (const char* line : { "-open job.txt -direct -docname Nightly -printername \"Virtual Letter\"",
+             "-open job.txt -copy out\\x\\job.txt -direct", "-open job.txt -copy out\\y.txt" }) {
+        run(line, 0, Startup::printJob);
+        EXPECT_EQ(Startup::kOk, gExit) << line;
+    }
     const FakeSpooler::Printer* letter = FakeSpooler::find("Virtual Letter");
     ASSERT_EQ(1u, letter->rawDocuments.size());
     EXPECT_EQ("first line\r\n", letter->rawDocuments[0].data);
     EXPECT_EQ("Nightly", letter->rawDocuments[0].name);
     EXPECT_EQ("first line\r\n", readFile("out/x/job.txt"));
+    std::filesystem::create_directory("adir");
+    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not copy 'job.txt' to 'adir'", kHyphens }),
+        run("-open job.txt -copy adir", 2, Startup::printJob));
     EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not parse document", kHyphens }),
         run("-open missing.txt", 2, Startup::printJob));
+    EXPECT_EQ(Startup::kJobFailed, gExit);
 }

@@ -68,7 +68,7 @@ TEST(PJobGuard, AllowsOrdinaryJobsAndTheAllowedFormsOnly)
         "-open r.txt -banner \"-run cmd.exe -cmdfile x\"", "-open r.txt -run\tcmd.exe",
         "-open r.txt -Run cmd.exe -CMDFILE x -Copy C:\\x -run2 x --run x \"-runx\" x \"-cmdfile\"x -\"cmdfile\" x",
         "-run default -response answer.txt -run \"C:\\Program Files\\conv.exe\" -banner -run default",
-        "-copy zz.txt -copy \"A_b-c.1.txt\" -copy noextension -copy .hidden -copy report.exe.txt",
+        "-copy zZ.txt -copy \"A_b-c.1.txt\" -copy noextension -copy .hidden -copy report.exe.txt",
         "-copy console.txt -response nulls.txt -copy com10.txt -response lpt.txt -copy com.txt",
         "-printername \\\\printhost\\Office -printername \"\\\\printhost\\Office\"",
         "-open a.txt -open b.txt", "-docname -open x.txt", "\"-open\" x.txt", "-open -printlist",

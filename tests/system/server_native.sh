@@ -37,6 +37,11 @@ printf 'Info: job of %s\r\n' "$(cat "$cmd")" > "$log"
 STANDIN
 chmod +x "$RUNDIR/draxome.exe"
 
+rc=0
+err=$("$RUNDIR/draxomeServer" -allowrun '" "' 2>&1 >/dev/null) || rc=$?
+[ "$rc" = 255 ] && [ "$err" = "draxomeServer: argument 2 cannot be spelled in one command line" ] ||
+  fail "an argument with no spelling: exit $rc, said '$err'"
+
 : >"$RUNDIR/TMPLOG.9.txt"
 PORT=$(free_port)
 SERVER_CMD=./draxomeServer server_start "$RUNDIR" "$PORT"
