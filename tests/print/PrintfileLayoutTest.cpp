@@ -141,7 +141,9 @@ TEST_F(LayoutTest, EachFailureEndsTheLayoutWithItsMessage)
         { RecordingDevice::TextExtent, 0,
             "Error: Graphics::get_text_metrics(hdcPrinter, line, width, height);: cannot retrive text width" },
         { RecordingDevice::HeightMM, 0, "Error: Printfile::printfile(): GetDeviceCaps(): the printer reports no page "
-                                        "size (2050x3358 pixels, 197x0 milimeters)" } };
+                                        "size (2050x3358 pixels, 197x0 milimeters)" },
+        { RecordingDevice::WidthPixels, 0, "Error: Printfile::printfile(): GetDeviceCaps(): the printer reports no "
+                                           "page size (0x3358 pixels, 197x284 milimeters)" } };
     caps.widthPixels = 2050;
     charWidth = widths(40);
     for (const auto& c : cases) {
