@@ -56,8 +56,8 @@ TEST_F(LayoutTest, TheFontIsFittedToTheLongestLine)
         // An exact hit ends on the width tried before it.
         { 2000, widths(40), false, { 0, 20 }, 20, 20.0f, 0 },
         { 2000, widths(40, 2), false, { 0, 20, 19, 18 }, 19, 20.0f, 0 },
-        // A cell below two pixels takes the narrowest font without measuring.
-        { 199, widths(40), false, {}, 1, 1.99f, 0 },
+        // A cell below two pixels takes the narrowest font without measuring; one of two is measured.
+        { 199, widths(40), false, {}, 1, 1.99f, 0 }, { 200, widths(40), false, { 0, 2 }, 2, 2.0f, 0 },
         // A device that ignores the width asked for: the search stops at the limit.
         { 2050, widths(40, -1), false, down, 20, 20.5f, 0 } };
     for (const auto& c : cases) {
