@@ -1,5 +1,6 @@
 #include "print/PageDrawer.h"
 
+#include "print/BoxChar.h"
 #include "print/LineStore.h"
 #include "print/PageGeometry.h"
 #include "print/PixelMath.h"
@@ -7,7 +8,7 @@
 #include "printer/PrintDevice.h"
 
 PageDrawer::PageDrawer(PrintDevice* dc, const PageGeometry& page, const LineStore& lines, int totalLines, bool graph)
-    : mDc(dc), mPage(page), mLines(lines), mGraph(graph), mRules(dc, page, lines, totalLines)
+    : mDc(dc), mPage(page), mLines(lines), mGraph(graph), mRules(dc, page, lines, totalLines, false)
 {
 }
 
@@ -32,10 +33,13 @@ bool PageDrawer::drawLine(GridPosition at)
         if (ch == ' ' || ch == '\f')
             continue;
         const int x = trunc32(static_cast<double>(mPage.cellWidth) * at.column + mPage.leftPx);
-        if (isRule(at, ch)) {
-            if (mGraph && mRules.drawsAsLines(at, ch))
-                mRules.draw(at, ch);
-            else if (!mDc->textOut(x, y, s + at.column, 1, nullptr))
+        const char16_t c = mRules.cell(at.line, at.column);
+        if (isRule(at, c)) {
+            // Without -graph a frame byte prints as the rule character it stands for.
+            const char glyph = static_cast<char>(Graphics::lineChar(static_cast<unsigned char>(ch)));
+            if (mGraph && mRules.drawsAsLines(at, c))
+                mRules.draw(at, c);
+            else if (!mDc->textOut(x, y, &glyph, 1, nullptr))
                 return false;
             continue;
         }
@@ -43,7 +47,7 @@ bool PageDrawer::drawLine(GridPosition at)
         // of one of the first lines ends it too, as it is no character to print.
         int end = at.column + 1;
         GridPosition next = at;
-        for (next.column = end; end < length && s[end] != ' ' && s[end] != '\f' && !isRule(next, s[end]);)
+        for (next.column = end; end < length && s[end] != ' ' && s[end] != '\f' && !isRule(next, mRules.cell(at.line, end));)
             next.column = ++end;
         const int run = end - at.column;
         for (int i = 0; i < run; ++i)
@@ -55,8 +59,8 @@ bool PageDrawer::drawLine(GridPosition at)
     return true;
 }
 
-bool PageDrawer::isRule(const GridPosition& at, char ch) const
+bool PageDrawer::isRule(const GridPosition& at, char16_t c) const
 {
     // With -graph a "+" that joins rules is one of them; without, every "+" is text.
-    return Graphics::isRuleChar(ch) || (mGraph && ch == '+' && mRules.drawsAsLines(at, ch));
+    return BoxChar::ruleClass(c) != 0 || (mGraph && c == '+' && mRules.drawsAsLines(at, c));
 }

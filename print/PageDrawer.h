@@ -27,7 +27,7 @@ private:
     bool drawLine(GridPosition at);
     // Whether ch at `at` is drawn on its own, as a rule character: as its glyph, or with
     // -graph as lines.
-    bool isRule(const GridPosition& at, char ch) const;
+    bool isRule(const GridPosition& at, char16_t c) const;
 
     PrintDevice* mDc;
     const PageGeometry& mPage;

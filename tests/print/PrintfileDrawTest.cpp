@@ -146,7 +146,15 @@ TEST_F(DrawTest, RulesAreDrawnAsMaximalRunsOverTheCellsPixels)
         { { "+--+", "|  |", "+--+" }, { "H 20 5-35", "H 100 5-35", "V 5 20-100", "V 35 20-100" } }, // ASCII box
         { { std::string(13, '-'), "|  |  |  |  |", "|  |  |  |  |", std::string(13, '-') }, // a frame
             { "H 20 5-125", "H 140 5-125", "V 5 20-140", "V 35 20-140", "V 65 20-140", "V 95 20-140",
-                "V 125 20-140" } } };
+                "V 125 20-140" } },
+        // A double frame: bands at 16 and 23, the sides two lines 7 apart around the middle
+        // of their cells, outer and inner corners closed.
+        { { "\xc9\xcd\xbb", "\xba \xba", "\xc8\xcd\xbc" },
+            { "H 16 2-32", "H 23 9-25", "H 96 9-25", "H 103 2-32", "V 2 16-106", "V 9 23-96", "V 22 23-96",
+                "V 29 16-106" } },
+        // A double tee over a double line that ends in a single tee.
+        { { "\xcd\xcb\xcd", " \xc7\xc4" },
+            { "H 16 5-25", "H 23 5-15", "H 23 19-25", "H 60 12-25", "V 12 23-63", "V 19 23-63" } } };
     for (const auto& c : cases) {
         ASSERT_EQ(0, print(crlf(c.first)));
         const std::vector<RecordingDevice::Call> to = callsOf(RecordingDevice::LineTo);
