@@ -8,15 +8,15 @@
 
 #include <algorithm>
 
-RuleDrawer::RuleDrawer(PrintDevice* dc, const PageGeometry& page, const LineStore& lines, int totalLines, bool decoded)
-    : mDc(dc), mPage(page), mLines(lines), mTotalLines(totalLines), mDecoded(decoded)
+RuleDrawer::RuleDrawer(PrintDevice* dc, const PageGeometry& page, const LineStore& lines, int totalLines)
+    : mDc(dc), mPage(page), mLines(lines), mTotalLines(totalLines)
 {
 }
 
 char16_t RuleDrawer::cell(int line, int column) const
 {
     const char16_t c = mLines.at(line, column);
-    return mDecoded ? c : BoxChar::fromCodePage437(static_cast<unsigned char>(c));
+    return mLines.wide() ? c : BoxChar::fromCodePage437(static_cast<unsigned char>(c));
 }
 
 char RuleDrawer::classAt(int line, int column) const

@@ -23,9 +23,9 @@ public:
     // Thickness in pixels of drawn rules.
     static constexpr int kPen = 3;
 
-    // Cells hold the characters of lines; with decoded, they are Unicode, else bytes of
-    // the document whose frame bytes are code page 437's.
-    RuleDrawer(PrintDevice* dc, const PageGeometry& page, const LineStore& lines, int totalLines, bool decoded);
+    // A wide store's lines are decoded already; a byte store's frame bytes are read as
+    // code page 437's.
+    RuleDrawer(PrintDevice* dc, const PageGeometry& page, const LineStore& lines, int totalLines);
 
     // The character at (line, column) as the rules see it: Unicode, frame bytes decoded.
     char16_t cell(int line, int column) const;
@@ -71,7 +71,6 @@ private:
     const PageGeometry& mPage;
     const LineStore& mLines;
     int mTotalLines;
-    bool mDecoded;
     std::vector<Piece> mHorizontal;
     std::vector<Piece> mVertical;
 };

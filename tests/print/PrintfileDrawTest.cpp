@@ -234,3 +234,65 @@ TEST_F(DrawTest, FailuresEndTheJobWithTheirMessages)
     EXPECT_EQ(-1, job->draxome(-1));
     EXPECT_EQ("Error: Printfile::draxome(): hdcPrinter==NULL: the document was not prepared", logged().back());
 }
+
+TEST_F(DrawTest, DecodedDocumentsPrintTheirLettersAndRuleOnlyBoxDrawing)
+{
+    // A frame beside words, in code page 850 bytes and in UTF-8 with its byte order mark.
+    const std::string cp850 = "\xda\xc4\xc4\xbf Gr\x94\xe1" "e\r\n\xc0\xc4\xc4\xd9 caf\x82\r\n";
+    const std::string utf8 = "\xef\xbb\xbf┌──┐ Größe\r\n└──┘ café\r\n";
+    const Lines words = { "50 0 Größe", "50 40 café" };
+    const struct {
+        const char* codepage;
+        int graph;
+        std::string text;
+        Lines texts;
+        size_t strokes;
+    } cases[] = {
+        // Western letters whose bytes are frame bytes of code page 437 stay letters.
+        { "1252", 1, "\xc4RGER \xd6L \xd1" "AND\xda \xc9T\xc9", { "0 0 ÄRGER", "60 0 ÖL", "90 0 ÑANDÚ", "150 0 ÉTÉ" }, 0 },
+        { "", 0, "\xc4RGER \xd1" "AND\xda", { "0 0 -", "10 0 RGER", "60 0 -", "70 0 AND", "100 0 -" }, 0 },
+        // The frame is ruled with -graph (two rules of three strokes: corners join only
+        // vertical rules above or below) and is the font's own box glyphs without.
+        { "850", 1, cp850, words, 6 },
+        { "utf-8", 1, utf8, words, 6 },
+        { "UTF-8", 0, utf8, { "0 0 ┌", "10 0 ─", "20 0 ─", "30 0 ┐", "50 0 Größe", "0 40 └", "10 40 ─", "20 40 ─",
+                                 "30 40 ┘", "50 40 café" }, 0 },
+        // Invalid UTF-8: U+FFFD in place of each bad byte.
+        { "utf-8", 0, "ok\r\nbad \xe9t\xe9\r\n\xff", { "0 0 ok", "0 40 bad", "40 40 \uFFFDt\uFFFD", "0 80 \uFFFD" }, 0 },
+    };
+    for (const auto& c : cases) {
+        set(args.codepage, c.codepage);
+        args.graph = c.graph;
+        ASSERT_EQ(0, print(c.text)) << c.codepage;
+        EXPECT_EQ(c.texts, texts()) << c.codepage;
+        EXPECT_EQ(c.strokes, callsOf(RecordingDevice::LineTo).size()) << c.codepage;
+        EXPECT_EQ(c.codepage[0] != '\0', callsOf(RecordingDevice::TextOut)[0].wide) << c.codepage;
+    }
+    // One Warning for the invalid document, naming its first bad line.
+    Lines warnings;
+    for (const std::string& line : logged())
+        if (line.rfind("Warning", 0) == 0)
+            warnings.push_back(line);
+    EXPECT_EQ((Lines { "Warning: Printfile::printfile(): line 2 is not valid UTF-8: printed with U+FFFD in its place" }),
+        warnings);
+    // A line is as long as its characters: 132 of them in UTF-8 narrow the font as 132 bytes.
+    set(args.codepage, "");
+    ASSERT_EQ(0, layOut(std::string(132, 'e')));
+    const int narrowed = page().fontWidth;
+    std::string mixed(66, 'e');
+    for (int i = 0; i < 66; ++i)
+        mixed += "é";
+    set(args.codepage, "utf-8");
+    ASSERT_EQ(0, layOut(mixed));
+    EXPECT_EQ(132, job->document().maxLength());
+    EXPECT_EQ(narrowed, page().fontWidth);
+    // An unknown code page and a UTF-16 document end the job before anything is printed.
+    set(args.codepage, "999");
+    EXPECT_EQ(-1, layOut("x"));
+    set(args.codepage, "utf-8");
+    EXPECT_EQ(-1, layOut(std::string("\xff\xfex\0", 4)));
+    const Lines log = logged();
+    for (const char* error : { "Error: Printfile::printfile(): -codepage 999: unknown code page",
+             "Error: Printfile::printfile(): the document is UTF-16: save it as UTF-8 and print it with -codepage utf-8" })
+        EXPECT_EQ(1, std::count(log.begin(), log.end(), error)) << error;
+}
