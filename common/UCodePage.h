@@ -2,8 +2,10 @@
 
 // A code page a document is written in, decoding lines to UTF-16. The operating-system
 // seam: UCodePageWin.cpp asks Windows (MultiByteToWideChar), UCodePagePosix.cpp the C
-// library's iconv, so the layout around it is tested natively with real code pages; the
-// names are read once, in UCodePage.cpp.
+// library's iconv, so the layout around it is tested natively with real code pages. The
+// names and UTF-8 are read once, in UCodePage.cpp: how many U+FFFD a broken sequence
+// makes differs between Windows versions and Wine, and a report should print the same
+// everywhere (one U+FFFD per maximal broken sequence, as the Unicode standard advises).
 class UCodePage {
 public:
     // Windows' number for UTF-8.
@@ -30,6 +32,9 @@ public:
 private:
     // Whether this machine decodes the code page of that number.
     static bool available(int codePage);
+    static int decodeUtf8(const unsigned char* bytes, int length, char16_t* out, bool& invalid);
+    // The platform's decoding of any other code page.
+    int decodeCodePage(const char* bytes, int length, char16_t* out);
 
     int mCodePage;
     // The platform's conversion state, if it keeps one.

@@ -39,9 +39,9 @@ UCodePage::~UCodePage()
         iconv_close(static_cast<iconv_t>(mState));
 }
 
-int UCodePage::decode(const char* bytes, int length, char16_t* out, bool& invalid)
+int UCodePage::decodeCodePage(const char* bytes, int length, char16_t* out)
 {
-    if (length <= 0 || mState == nullptr)
+    if (mState == nullptr)
         return 0;
     iconv_t cd = static_cast<iconv_t>(mState);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -58,14 +58,9 @@ int UCodePage::decode(const char* bytes, int length, char16_t* out, bool& invali
         const size_t r = iconv(cd, &in, &inLeft, &to, &toLeft);
         for (size_t i = 0; i + 1 < before - toLeft; i += 2)
             out[units++] = static_cast<char16_t>(buffer[i] | (buffer[i + 1] << 8));
-        if (r != static_cast<size_t>(-1))
+        if (r != static_cast<size_t>(-1) || errno == E2BIG)
             continue;
-        if (errno == E2BIG)
-            continue;
-        // A sequence that is invalid or cut short by the line's end: one U+FFFD for its
-        // first byte, and on with the next, as Windows does. Only UTF-8 reports it: a byte
-        // that a single-byte code page leaves undefined is no fault of the document's.
-        invalid = invalid || mCodePage == kUtf8;
+        // A byte the code page leaves undefined: U+FFFD, and on with the next.
         if (units < length)
             out[units++] = 0xFFFD;
         ++in;

@@ -53,9 +53,13 @@ TEST(UCodePage, NamesAndTheLettersOfEachKindOfReport)
         { "866", "\x84\x80", "ДА", false },
         { "437", "\xc9\xcd\xbb\xb3\xc5", "╔═╗│┼", false },
         { "utf-8", "caf\xc3\xa9 \xe2\x94\x80", "café ─", false },
-        // Each byte of a broken sequence is one U+FFFD; a sequence cut by the line's end too.
+        // A broken sequence is one U+FFFD, the byte that broke it the next character; a
+        // lone continuation byte, an overlong form, a surrogate and a cut sequence are
+        // broken too. Four bytes are two units.
         { "utf-8", "caf\xe9!", "caf\xef\xbf\xbd!", true },
-        { "utf-8", "ab\xe2\x94", "ab\xef\xbf\xbd\xef\xbf\xbd", true },
+        { "utf-8", "\x80\xc0\xaf\xed\xa0\x80\xe2\x94", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
+            "\xef\xbf\xbd\xef\xbf\xbd", true },
+        { "utf-8", "\xf0\x9f\x98\x80", "\xed\xa0\xbd\xed\xb8\x80", false },
     };
     for (const auto& c : cases) {
         bool invalid = true;
