@@ -30,6 +30,10 @@ public:
     bool deleteObject(PrintObject object) override;
     bool textExtent(const char* text, int length, int& cx, int& cy) override;
     bool textOut(int x, int y, const char* text, int length, const int* advances) override;
+    bool textOutW(int x, int y, const char16_t*, int length, const int* advances) override
+    {
+        return textOut(x, y, "", length, advances);
+    }
     bool moveTo(int, int) override { return true; }
     bool lineTo(int, int) override
     {

@@ -1,7 +1,5 @@
 #include "print/LineReader.h"
 
-#include "printer/Graphics.h"
-
 namespace {
 
 const int kCR = 13;
@@ -54,12 +52,11 @@ bool LineReader::readLine(char* line, int size, int& length)
     }
     const int limit = size - 1;
     for (;;) {
-        const int byte = next();
-        if (byte == EOF) {
+        const int c = next();
+        if (c == EOF) {
             line[length] = '\0';
             return length > 0;
         }
-        const int c = Graphics::lineChar(static_cast<unsigned char>(byte));
         if (c == kCR || c == kLF) {
             const Absorb self = c == kCR ? AbsorbCR : AbsorbLF;
             const Absorb partner = c == kCR ? AbsorbLF : AbsorbCR;

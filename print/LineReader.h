@@ -3,7 +3,6 @@
 #include <cstdio>
 
 // Reads a plain-text document line by line, as the page layout sees it. The rules:
-// - box-drawing bytes of code page 437 become the rule characters "|" and "-" first;
 // - bytes of 32 and above (unsigned) belong to the line;
 // - CR LF, LF CR, a lone CR and a lone LF each end exactly one line, so a document keeps
 //   its empty lines whichever convention it was written with (Windows, Unix, old

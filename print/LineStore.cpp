@@ -24,6 +24,7 @@ LineStore::LineStore()
     , mLengths(nullptr)
     , mCount(0)
     , mCapacity(0)
+    , mWide(false)
     , mBlocks(nullptr)
 {
 }
@@ -45,9 +46,10 @@ void LineStore::clear()
     mCapacity = 0;
 }
 
-bool LineStore::reserve(int count)
+bool LineStore::reserve(int count, bool wide)
 {
     clear();
+    mWide = wide;
     if (count < 0)
         return false;
     // Never a zero-byte request: its answer may be null on one platform and not another.
@@ -77,31 +79,36 @@ char* LineStore::room(int bytes)
         mBlocks = block;
     }
     char* p = mBlocks->text() + mBlocks->used;
+    // A wide store asks for whole units only, so its lines start on even offsets.
     mBlocks->used += bytes;
     return p;
 }
 
-bool LineStore::add(const char* text, int length)
+bool LineStore::add(const char* text, int length) { return !mWide && add(text, length, 1); }
+
+bool LineStore::add(const char16_t* text, int length) { return mWide && add(text, length, 2); }
+
+bool LineStore::add(const void* text, int length, int unit)
 {
     if (mCount >= mCapacity || length < 0 || length > kMaxLength || (text == nullptr && length > 0))
         return false;
-    char* p = room(length + 1);
+    char* p = room((length + 1) * unit);
     if (p == nullptr)
         return false;
     if (length > 0)
-        std::memcpy(p, text, static_cast<size_t>(length));
-    p[length] = '\0';
+        std::memcpy(p, text, static_cast<size_t>(length * unit));
+    std::memset(p + length * unit, 0, static_cast<size_t>(unit));
     mLines[mCount] = p;
     mLengths[mCount] = static_cast<unsigned short>(length);
     ++mCount;
     return true;
 }
 
-char LineStore::at(int i, int column) const
+char16_t LineStore::at(int i, int column) const
 {
     if (i < 0 || i >= mCount || column < 0 || column >= mLengths[i])
         return ' ';
-    return mLines[i][column];
+    return mWide ? wideLine(i)[column] : static_cast<unsigned char>(mLines[i][column]);
 }
 
 void LineStore::dropLast(int i)
@@ -109,5 +116,8 @@ void LineStore::dropLast(int i)
     if (i < 0 || i >= mCount || mLengths[i] == 0)
         return;
     --mLengths[i];
-    mLines[i][mLengths[i]] = '\0';
+    if (mWide)
+        std::memset(mLines[i] + 2 * mLengths[i], 0, 2);
+    else
+        mLines[i][mLengths[i]] = '\0';
 }

@@ -8,7 +8,9 @@
 //
 // Texts live in large blocks, one after the other, each NUL-terminated, so a line costs
 // its characters, a NUL, a pointer and a length. The pointer array can be handed to code
-// that takes the lines as an array of C strings.
+// that takes the lines as an array of C strings. A store of decoded lines (wide) holds
+// UTF-16 units instead of bytes, two bytes each; only a document with a code page pays
+// for them.
 class LineStore {
 public:
     // A stored line is never longer than this.
@@ -19,21 +21,27 @@ public:
     LineStore(const LineStore&) = delete;
     LineStore& operator=(const LineStore&) = delete;
 
-    // Drops every line and makes room for the pointers of count lines. False when memory
-    // runs out (the store is then empty).
-    bool reserve(int count);
-    // Appends a copy of the first length bytes of text as the next line. False when
-    // memory runs out, when length is out of range or when every reserved line is taken.
+    // Drops every line and makes room for the pointers of count lines, of bytes or, wide,
+    // of UTF-16 units. False when memory runs out (the store is then empty).
+    bool reserve(int count, bool wide = false);
+    // Appends a copy of the first length bytes (units) of text as the next line; a byte
+    // line to a byte store, a unit line to a wide one. False when memory runs out, when
+    // length is out of range, when the kind does not match or when every reserved line is
+    // taken.
     bool add(const char* text, int length);
+    bool add(const char16_t* text, int length);
     // Drops every line and all memory.
     void clear();
 
     int size() const { return mCount; }
+    bool wide() const { return mWide; }
+    // Line i of a byte store, or of a wide one.
     const char* line(int i) const { return mLines[i]; }
+    const char16_t* wideLine(int i) const { return reinterpret_cast<const char16_t*>(mLines[i]); }
     int length(int i) const { return mLengths[i]; }
-    // The character at column of line i: a space past the line's end and for a line or
-    // column outside the document.
-    char at(int i, int column) const;
+    // The character at column of line i, a byte as 0..255 or a unit: a space past the
+    // line's end and for a line or column outside the document.
+    char16_t at(int i, int column) const;
     // Removes the last character of line i, if it has one.
     void dropLast(int i);
     // The lines as C strings, size() of them; null while nothing is reserved.
@@ -43,10 +51,12 @@ private:
     struct Block;
 
     char* room(int bytes);
+    bool add(const void* text, int length, int unit);
 
     char** mLines;
     unsigned short* mLengths;
     int mCount;
     int mCapacity;
+    bool mWide;
     Block* mBlocks;
 };

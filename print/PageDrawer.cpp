@@ -1,5 +1,6 @@
 #include "print/PageDrawer.h"
 
+#include "print/BoxChar.h"
 #include "print/LineStore.h"
 #include "print/PageGeometry.h"
 #include "print/PixelMath.h"
@@ -23,19 +24,19 @@ bool PageDrawer::drawLines(int first, int end)
 
 bool PageDrawer::drawLine(GridPosition at)
 {
-    const char* s = mLines.line(at.line);
     const int length = mLines.length(at.line);
     const int y = trunc32(mPage.pitch() * at.row + mPage.topPx);
     const int advance = trunc32(mPage.cellWidth);
     for (at.column = 0; at.column < length; ++at.column) {
-        const char ch = s[at.column];
+        const char16_t ch = mLines.at(at.line, at.column);
         if (ch == ' ' || ch == '\f')
             continue;
         const int x = trunc32(static_cast<double>(mPage.cellWidth) * at.column + mPage.leftPx);
-        if (isRule(at, ch)) {
-            if (mGraph && mRules.drawsAsLines(at, ch))
-                mRules.draw(at, ch);
-            else if (!mDc->textOut(x, y, s + at.column, 1, nullptr))
+        const char16_t c = mRules.cell(at.line, at.column);
+        if (isRule(at, c)) {
+            if (mGraph && mRules.drawsAsLines(at, c))
+                mRules.draw(at, c);
+            else if (!drawText(x, y, at, 1, nullptr))
                 return false;
             continue;
         }
@@ -43,20 +44,32 @@ bool PageDrawer::drawLine(GridPosition at)
         // of one of the first lines ends it too, as it is no character to print.
         int end = at.column + 1;
         GridPosition next = at;
-        for (next.column = end; end < length && s[end] != ' ' && s[end] != '\f' && !isRule(next, s[end]);)
+        for (next.column = end; end < length && mLines.at(at.line, end) != ' ' && mLines.at(at.line, end) != '\f'
+             && !isRule(next, mRules.cell(at.line, end));)
             next.column = ++end;
         const int run = end - at.column;
         for (int i = 0; i < run; ++i)
             mAdvances[i] = advance;
-        if (!mDc->textOut(x, y, s + at.column, run, mAdvances))
+        if (!drawText(x, y, at, run, mAdvances))
             return false;
         at.column = end - 1;
     }
     return true;
 }
 
-bool PageDrawer::isRule(const GridPosition& at, char ch) const
+bool PageDrawer::drawText(int x, int y, const GridPosition& at, int count, const int* advances)
+{
+    if (mLines.wide())
+        return mDc->textOutW(x, y, mLines.wideLine(at.line) + at.column, count, advances);
+    if (advances != nullptr)
+        return mDc->textOut(x, y, mLines.line(at.line) + at.column, count, advances);
+    // A rule character alone; a frame byte prints as the rule character it stands for.
+    const char glyph = static_cast<char>(Graphics::lineChar(static_cast<unsigned char>(mLines.line(at.line)[at.column])));
+    return mDc->textOut(x, y, &glyph, 1, nullptr);
+}
+
+bool PageDrawer::isRule(const GridPosition& at, char16_t c) const
 {
     // With -graph a "+" that joins rules is one of them; without, every "+" is text.
-    return Graphics::isRuleChar(ch) || (mGraph && ch == '+' && mRules.drawsAsLines(at, ch));
+    return BoxChar::ruleClass(c) != 0 || (mGraph && c == '+' && mRules.drawsAsLines(at, c));
 }

@@ -25,9 +25,13 @@ public:
 
 private:
     bool drawLine(GridPosition at);
+    // Draws count characters of the line from `at`, each followed by its advance, or one
+    // rule character alone (advances null): bytes as they are, decoded lines with the wide
+    // call.
+    bool drawText(int x, int y, const GridPosition& at, int count, const int* advances);
     // Whether ch at `at` is drawn on its own, as a rule character: as its glyph, or with
     // -graph as lines.
-    bool isRule(const GridPosition& at, char ch) const;
+    bool isRule(const GridPosition& at, char16_t c) const;
 
     PrintDevice* mDc;
     const PageGeometry& mPage;

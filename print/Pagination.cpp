@@ -30,7 +30,7 @@ bool Pagination::paginate(LineStore& lines, int totalLines, int linesPerPage)
             ok = addPageStart(i);
         }
         const int length = lines.length(i);
-        if (length > 0 && lines.line(i)[length - 1] == '\f' && i > 5) {
+        if (length > 0 && lines.at(i, length - 1) == '\f' && i > 5) {
             lines.dropLast(i);
             onPage = linesPerPage - 1;
         }

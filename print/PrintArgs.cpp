@@ -192,6 +192,7 @@ void PrintArgs::setDefaults()
     responsepath[0] = '\0';
     zoom = 0;
     pages.noEl = 0;
+    codepage[0] = '\0';
 }
 
 int PrintArgs::parse(const char* text)
@@ -353,6 +354,9 @@ const Option kOptions[] = {
         [](A& o, const char* v) { return textFor(o.response, o.responsepath, v, "command line: response"); } },
     { "zoom", "command line: zoom",
         [](A& o, const char* v) { return nonZero(o.zoom, readScaled(v, 0), "command line: zoom"); } },
+    // Which code pages there are is the job's question (it names an unknown one).
+    { "codepage", "command line: codepage",
+        [](A& o, const char* v) { return text(o.codepage, PrintArgs::kCodePageSize, v, "command line: codepage"); } },
 };
 
 const Option* findOption(const char* word)

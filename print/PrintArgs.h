@@ -47,10 +47,13 @@
 //   -response path    response = true, responsepath char[500]
 //   -zoom real        zoom          int32, stored only
 //   -pages list       pages         UVector<int>, accumulates over every -pages; empty: all
+//   -codepage cp      codepage      char[16], "utf-8" or a code page number; empty: the
+//                                   document's bytes are drawn as they are
 class PrintArgs {
 public:
     static constexpr int kTextSize = 500;
     static constexpr int kFaceSize = 100;
+    static constexpr int kCodePageSize = 16;
     // Bytes of a command file that are read; the rest is ignored.
     static constexpr int kCmdfileLimit = JobProtocol::kCommandLineLimit;
     // Command files may name further command files, but a file that names itself (or a
@@ -119,6 +122,7 @@ public:
     char responsepath[kTextSize];
     std::int32_t zoom;
     UVector<int> pages;
+    char codepage[kCodePageSize];
 
 private:
     int parseTokens(int argc, const char* const* argv, int depth);

@@ -1,5 +1,6 @@
 #include "print/Printfile.h"
 
+#include "common/UCodePage.h"
 #include "common/ULog.h"
 #include "common/UOs.h"
 #include "print/FileJob.h"
@@ -119,6 +120,20 @@ int Printfile::layout()
         ULog::write("Printfile::layout(): hdcPrinter==NULL: there is no printer to lay the document out for",
             ULog::Error);
         return -1;
+    }
+    mCodePage.reset();
+    mDocument.setCodePage(nullptr);
+    if (mArgs.codepage[0] != '\0') {
+        const int number = UCodePage::lookup(mArgs.codepage);
+        if (number == 0) {
+            char message[100];
+            std::snprintf(message, sizeof message, "Printfile::printfile(): -codepage %s: unknown code page",
+                mArgs.codepage);
+            ULog::write(message, ULog::Error);
+            return -1;
+        }
+        mCodePage = std::make_unique<UCodePage>(number);
+        mDocument.setCodePage(mCodePage.get());
     }
     mPage = PageGeometry();
     PageFitter fitter(mArgs, mDevice, mPage);

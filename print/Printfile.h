@@ -10,6 +10,7 @@
 #include <memory>
 
 class PrintDevice;
+class UCodePage;
 
 // The print program's job: one plain-text document laid out on a fixed character grid and
 // drawn on a printer, on the options it was made with (the global ones by default).
@@ -79,6 +80,8 @@ private:
     PrintDevice* mDevice = nullptr;
     std::unique_ptr<PrintDevice> mOwnDevice;
     PageGeometry mPage;
+    // The code page the document is decoded with (-codepage); none: its bytes.
+    std::unique_ptr<UCodePage> mCodePage;
     Document mDocument;
     Pagination mPagination;
 };

@@ -27,6 +27,7 @@ public:
     bool deleteObject(PrintObject object) override;
     bool textExtent(const char* text, int length, int& cx, int& cy) override;
     bool textOut(int x, int y, const char* text, int length, const int* advances) override;
+    bool textOutW(int x, int y, const char16_t* text, int length, const int* advances) override;
     bool moveTo(int x, int y) override;
     bool lineTo(int x, int y) override;
     int setBkMode(int mode) override;

@@ -82,6 +82,17 @@ bool GdiDevice::textOut(int x, int y, const char* text, int length, const int* a
     return ExtTextOutA(hdc(mDc), x, y, 0, nullptr, text, static_cast<UINT>(length), advances) != FALSE;
 }
 
+bool GdiDevice::textOutW(int x, int y, const char16_t* text, int length, const int* advances)
+{
+    if (text == nullptr || length < 0)
+        return false;
+    // A Windows wchar_t is a UTF-16 unit.
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text);
+    if (advances == nullptr)
+        return TextOutW(hdc(mDc), x, y, wide, length) != FALSE;
+    return ExtTextOutW(hdc(mDc), x, y, 0, nullptr, wide, static_cast<UINT>(length), advances) != FALSE;
+}
+
 bool GdiDevice::moveTo(int x, int y) { return MoveToEx(hdc(mDc), x, y, nullptr) != FALSE; }
 bool GdiDevice::lineTo(int x, int y) { return LineTo(hdc(mDc), x, y) != FALSE; }
 int GdiDevice::setBkMode(int mode) { return SetBkMode(hdc(mDc), mode); }

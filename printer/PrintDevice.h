@@ -71,6 +71,8 @@ public:
     // i-th character is followed by advances[i] pixels; without (null), by the font's own
     // widths.
     virtual bool textOut(int x, int y, const char* text, int length, const int* advances) = 0;
+    // The same for length UTF-16 units of a decoded document (the wide GDI call).
+    virtual bool textOutW(int x, int y, const char16_t* text, int length, const int* advances) = 0;
 
     // One-pixel lines with the current pen.
     virtual bool moveTo(int x, int y) = 0;

@@ -404,6 +404,36 @@ bool RecordingDevice::textOut(int x, int y, const char* text, int length, const 
     return true;
 }
 
+bool RecordingDevice::textOutW(int x, int y, const char16_t* text, int length, const int* advances)
+{
+    std::string utf8;
+    for (int i = 0; text != nullptr && i < length; ++i) {
+        const unsigned u = text[i];
+        if (u < 0x80) {
+            utf8 += static_cast<char>(u);
+        } else if (u < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (u >> 6));
+            utf8 += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (u >> 12));
+            utf8 += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    // The advances stay one per unit, as the caller gave them.
+    const bool ok = textOut(x, y, text != nullptr ? utf8.c_str() : nullptr, text != nullptr ? 0 : length, nullptr);
+    Call& c = mCalls.back();
+    c.wide = true;
+    if (!ok)
+        return false;
+    c.text = utf8;
+    if (advances != nullptr) {
+        c.hasAdvances = true;
+        c.advances.assign(advances, advances + length);
+    }
+    return true;
+}
+
 bool RecordingDevice::moveTo(int x, int y)
 {
     Call& c = record(MoveTo);

@@ -45,6 +45,7 @@ public:
         int previous = 0;            // selectObject: the object it replaced
         std::string text;            // text drawn or measured, document name, font face
         bool hasAdvances = false;
+        bool wide = false;           // textOutW
         std::vector<int> advances;
         FontSpec font;               // createFont; face is null, the face is in text
         std::uint32_t fields = 0;    // reset: the device mode as applied
@@ -126,6 +127,8 @@ public:
     bool deleteObject(PrintObject object) override;
     bool textExtent(const char* text, int length, int& cx, int& cy) override;
     bool textOut(int x, int y, const char* text, int length, const int* advances) override;
+    // Recorded as a textOut whose text is the UTF-8 of the units, marked wide.
+    bool textOutW(int x, int y, const char16_t* text, int length, const int* advances) override;
     bool moveTo(int x, int y) override;
     bool lineTo(int x, int y) override;
     int setBkMode(int mode) override;

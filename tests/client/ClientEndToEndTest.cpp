@@ -24,7 +24,7 @@ TEST(ClientEndToEnd, AJobWithEveryReply)
     fs::create_directory("out");
     writeAll(out("prntlist.txt"), "earlier");
     const Args printArgs{"-open", "my report.txt", "-banner", "Monthly \"final\"", "-printlist", "-fontlist", "-ver",
-                         "-response", "my answer.txt", "-reslist", "-graph"};
+                         "-response", "my answer.txt", "-reslist", "-graph", "-codepage", "utf-8"};
     std::string cmdline, announced, received;
     FakeServer server([&](USockTcp& s) {
         cmdline = FakeServer::readString(s);
@@ -40,7 +40,7 @@ TEST(ClientEndToEnd, AJobWithEveryReply)
               filesIn("out"));
     // The wire text itself, and the arguments it splits back into on the server's side.
     EXPECT_EQ("-open \"my report.txt\" -banner \"Monthly \"final\"\" -printlist -fontlist -ver -response "
-              "\"my answer.txt\" -reslist -graph", cmdline);
+              "\"my answer.txt\" -reslist -graph -codepage utf-8", cmdline);
     EXPECT_EQ(printArgs, splitLikeTheServerSide(cmdline));
     EXPECT_TRUE(announced == "my report.txt" && received == report);
     EXPECT_EQ(0u, run.err.find("\rsending my report.txt: ")) << run.err;

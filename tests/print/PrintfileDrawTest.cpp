@@ -146,7 +146,15 @@ TEST_F(DrawTest, RulesAreDrawnAsMaximalRunsOverTheCellsPixels)
         { { "+--+", "|  |", "+--+" }, { "H 20 5-35", "H 100 5-35", "V 5 20-100", "V 35 20-100" } }, // ASCII box
         { { std::string(13, '-'), "|  |  |  |  |", "|  |  |  |  |", std::string(13, '-') }, // a frame
             { "H 20 5-125", "H 140 5-125", "V 5 20-140", "V 35 20-140", "V 65 20-140", "V 95 20-140",
-                "V 125 20-140" } } };
+                "V 125 20-140" } },
+        // A double frame: bands at 16 and 23, the sides two lines 7 apart around the middle
+        // of their cells, outer and inner corners closed.
+        { { "\xc9\xcd\xbb", "\xba \xba", "\xc8\xcd\xbc" },
+            { "H 16 2-32", "H 23 9-25", "H 96 9-25", "H 103 2-32", "V 2 16-106", "V 9 23-96", "V 22 23-96",
+                "V 29 16-106" } },
+        // A double tee over a double line that ends in a single tee.
+        { { "\xcd\xcb\xcd", " \xc7\xc4" },
+            { "H 16 5-25", "H 23 5-15", "H 23 19-25", "H 60 12-25", "V 12 23-63", "V 19 23-63" } } };
     for (const auto& c : cases) {
         ASSERT_EQ(0, print(crlf(c.first)));
         const std::vector<RecordingDevice::Call> to = callsOf(RecordingDevice::LineTo);
@@ -225,4 +233,63 @@ TEST_F(DrawTest, FailuresEndTheJobWithTheirMessages)
     job = std::make_unique<Printfile>();
     EXPECT_EQ(-1, job->draxome(-1));
     EXPECT_EQ("Error: Printfile::draxome(): hdcPrinter==NULL: the document was not prepared", logged().back());
+}
+
+TEST_F(DrawTest, DecodedDocumentsPrintTheirLettersAndRuleOnlyBoxDrawing)
+{
+    // A frame beside words, in code page 850 bytes and in UTF-8 with its byte order mark.
+    const std::string cp850 = "\xda\xc4\xc4\xbf Gr\x94\xe1" "e\r\n\xc0\xc4\xc4\xd9 caf\x82\r\n";
+    const std::string utf8 = "\xef\xbb\xbf┌──┐ Größe\r\n└──┘ café\r\n";
+    const Lines words = { "50 0 Größe", "50 40 café" };
+    const struct {
+        const char* codepage;
+        int graph;
+        std::string text;
+        Lines texts;
+        size_t strokes;
+    } cases[] = {
+        // Western letters whose bytes are frame bytes of code page 437 stay letters.
+        { "1252", 1, "\xc4RGER \xd6L \xd1" "AND\xda \xc9T\xc9", { "0 0 ÄRGER", "60 0 ÖL", "90 0 ÑANDÚ", "150 0 ÉTÉ" }, 0 },
+        { "", 0, "\xc4RGER \xd1" "AND\xda", { "0 0 -", "10 0 RGER", "60 0 -", "70 0 AND", "100 0 -" }, 0 },
+        // The frame is ruled with -graph (two rules of three strokes: corners join only
+        // vertical rules above or below) and is the font's own box glyphs without.
+        { "850", 1, cp850, words, 6 },
+        { "utf-8", 1, utf8, words, 6 },
+        { "UTF-8", 0, utf8, { "0 0 ┌", "10 0 ─", "20 0 ─", "30 0 ┐", "50 0 Größe", "0 40 └", "10 40 ─", "20 40 ─",
+                                 "30 40 ┘", "50 40 café" }, 0 },
+        // Invalid UTF-8: U+FFFD in place of each bad byte.
+        { "utf-8", 0, "ok\r\nbad \xe9t\xe9\r\n\xff", { "0 0 ok", "0 40 bad", "40 40 \uFFFDt\uFFFD", "0 80 \uFFFD" }, 0 },
+    };
+    for (const auto& c : cases) {
+        set(args.codepage, c.codepage);
+        args.graph = c.graph;
+        ASSERT_EQ(0, print(c.text)) << c.codepage;
+        EXPECT_EQ(c.texts, texts()) << c.codepage;
+        EXPECT_EQ(c.strokes, callsOf(RecordingDevice::LineTo).size()) << c.codepage;
+        EXPECT_EQ(c.codepage[0] != '\0', callsOf(RecordingDevice::TextOut)[0].wide) << c.codepage;
+    }
+    // One Warning for the invalid document, naming its first bad line.
+    const Lines printed = logged();
+    EXPECT_EQ(1, std::count_if(printed.begin(), printed.end(), [](const std::string& l) { return l[0] == 'W'; }));
+    EXPECT_EQ(1, std::count(printed.begin(), printed.end(),
+                     "Warning: Printfile::printfile(): line 2 is not valid UTF-8: printed with U+FFFD in its place"));
+    // A line is as long as its characters: 132 of them in UTF-8 narrow the font as 132 bytes.
+    std::string line;
+    for (int i = 0; i < 132; ++i)
+        line += i % 2 ? "é" : "e";
+    ASSERT_EQ(0, layOut(line));
+    EXPECT_EQ(132, job->document().maxLength());
+    const int decoded = page().fontWidth;
+    set(args.codepage, "");
+    ASSERT_EQ(0, layOut(std::string(132, 'e')));
+    EXPECT_EQ(decoded, page().fontWidth);
+    // An unknown code page and a UTF-16 document end the job before anything is printed.
+    set(args.codepage, "999");
+    EXPECT_EQ(-1, layOut("x"));
+    set(args.codepage, "utf-8");
+    EXPECT_EQ(-1, layOut(std::string("\xff\xfex\0", 4)));
+    const Lines log = logged();
+    for (const char* error : { "Error: Printfile::printfile(): -codepage 999: unknown code page",
+             "Error: Printfile::printfile(): the document is UTF-16: save it as UTF-8 and print it with -codepage utf-8" })
+        EXPECT_EQ(1, std::count(log.begin(), log.end(), error)) << error;
 }

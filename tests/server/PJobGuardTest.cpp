@@ -71,7 +71,7 @@ TEST(PJobGuard, AllowsOrdinaryJobsAndTheAllowedFormsOnly)
         "-copy zZ.txt -copy \"A_b-c.1.txt\" -copy noextension -copy .hidden -copy report.exe.txt",
         "-copy console.txt -response nulls.txt -copy com10.txt -response lpt.txt -copy com.txt",
         "-printername \\\\printhost\\Office -printername \"\\\\printhost\\Office\"",
-        "-open a.txt -open b.txt", "-docname -open x.txt", "\"-open\" x.txt", "-open -printlist",
+        "-open a.txt -open b.txt", "-docname -open x.txt", "-open r.txt -codepage utf-8 -graph", "\"-open\" x.txt", "-open -printlist",
         "-open r.txt -logfile C:\\anywhere\\log.txt", acrossTheCut("-open r.txt", "-hcenter") + " -hcenter",
         acrossTheCut("-open r.txt -run default", "-copy abc.exe.txt"),
     };

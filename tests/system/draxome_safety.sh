@@ -55,7 +55,7 @@ done
 echo "refused: $((i / 2)) forms, each with its abort and one log line, nothing written, deleted, printed or started: ok"
 
 # --- allowed --------------------------------------------------------------------------
-job '-open doc.txt -printername "Virtual Letter"'
+job '-open doc.txt -printername "Virtual Letter" -codepage 850'
 [ "$(types)" = "4102 closed" ] && [ "$(jobs_count)" -eq 1 ] || fail "a printed job: $GOT; $(jobs_count) jobs"
 job '-open doc.txt -run writeout.exe -response answer.txt'
 [ "$(types)" = "4098 4102 closed" ] && head -n 1 "$WORKDIR/got/0-answer.txt" | grep -q '^writeout: tmpFilename\.' &&

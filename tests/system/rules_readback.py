@@ -8,7 +8,9 @@ of dark pixels:
   stacked    a "=" rule right above a "-" rule: two separate rules, no dark column
              between them (no ladder of ticks joining every cell of one to the other);
   ascii box  "+----+" with "|" sides: one closed frame, the joints ruled through, the top
-             and bottom rules as long as the frame is wide, the sides as long as it is high.
+             and bottom rules as long as the frame is wide, the sides as long as it is high;
+  double     a code page 437 double frame: every rule a pair of runs, the outer frame
+             closed around the inner one, each side two parallel lines from rule to rule.
 
 Needs WINEPREFIX (the prefix with the virtual printers), ghostscript, and the read-back
 helpers of tests/system/lib.
@@ -23,13 +25,18 @@ import tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
 import readback  # noqa: E402
 
-RENDER_DPI = 150
+# The printer's own resolution, so the few pixels between the lines of a double rule
+# stay apart.
+RENDER_DPI = 300
 WIDTH = 30
 
 PAGES = [
     ("stacked", ["=" * WIDTH, "-" * WIDTH]),
     ("ascii box", ["+" + "-" * (WIDTH - 2) + "+", "|" + " Total 95.70".ljust(WIDTH - 2) + "|",
                    "|" + " " * (WIDTH - 2) + "|", "+" + "-" * (WIDTH - 2) + "+"]),
+    # Code page 437 bytes, written as the characters of the same numbers (see main).
+    ("double", ["\xc9" + "\xcd" * (WIDTH - 2) + "\xbb", "\xba" + " Total 95.70".ljust(WIDTH - 2) + "\xba",
+                "\xc8" + "\xcd" * (WIDTH - 2) + "\xbc"]),
 ]
 
 
@@ -109,6 +116,32 @@ def check_box(page):
     print("ascii box: one closed frame of %d x %d pixels: ok" % (tlen, middle_bottom - middle_top))
 
 
+def check_double(page):
+    bands = page.rules()
+    check(len(bands) == 4, "double: %d horizontal rules read back, expected two pairs: %s" % (len(bands), bands))
+    outer_top, inner_top, inner_bottom, outer_bottom = bands
+    check(inner_top[0] > outer_top[1] + 1 and outer_bottom[0] > inner_bottom[1] + 1,
+          "double: the rules of a pair touch: %s" % bands)
+    for outer, inner in ((outer_top, inner_top), (outer_bottom, inner_bottom)):
+        check(outer[2] < inner[2] and inner[2] + inner[3] < outer[2] + outer[3],
+              "double: the inner rule is not inside the outer one: %s" % bands)
+    check(abs(outer_top[2] - outer_bottom[2]) <= 1 and abs(inner_top[2] - inner_bottom[2]) <= 1,
+          "double: top and bottom rules do not line up: %s" % bands)
+    middle = (inner_top[1] + inner_bottom[0]) // 2
+    sides = (("left", outer_top[2], inner_top[2]),
+             ("right", outer_top[2] + outer_top[3] - 3, inner_top[2] + inner_top[3] - 3))
+    for side, outer_x, inner_x in sides:
+        check(any(page.dark_down(x, outer_top[1], outer_bottom[0]) for x in range(outer_x, outer_x + 3)),
+              "double: the outer %s line does not run from the outer top rule to the outer bottom" % side)
+        check(any(page.dark_down(x, inner_top[1], inner_bottom[0]) for x in range(inner_x, inner_x + 3)),
+              "double: the inner %s line does not run from the inner top rule to the inner bottom" % side)
+        gap = [x for x in range(min(outer_x, inner_x) + 3, max(outer_x, inner_x))
+               if any(rx <= x < rx + n for rx, n in page.runs[middle])]
+        check(not gap, "double: the %s lines are not two: dark between them at x %s" % (side, gap))
+    print("double: two pairs of rules and two lines a side, %d and %d pixels long: ok" % (
+        outer_top[3], inner_top[3]))
+
+
 def main(argv):
     if len(argv) != 2:
         sys.stderr.write(__doc__)
@@ -139,6 +172,7 @@ def main(argv):
         check_stacked(Mask(pages[0]))
         print("stacked: two separate rules, no ladder between them: ok")
         check_box(Mask(pages[1]))
+        check_double(Mask(pages[2]))
     except (Failure, readback.ReadbackError, subprocess.TimeoutExpired) as e:
         sys.stderr.write("FAIL: %s\n" % e)
         return 1
@@ -147,7 +181,7 @@ def main(argv):
             sys.stderr.write("kept %s\n" % work)
         else:
             shutil.rmtree(work, ignore_errors=True)
-    print("rules read-back: stacked rules and an ASCII box printed as ruled")
+    print("rules read-back: stacked rules, an ASCII box and a double frame printed as ruled")
     return 0
 
 
