@@ -3,11 +3,10 @@
 
 Prints sample documents with the job object (LayoutDriver.cpp) on "Virtual A4" under Wine
 and reads every job back from its PostScript:
-  plain      two pages in the natural font: every line of every page;
   wide       202 columns in a narrowed font: every character at the position of its cell;
-  form       a code page 437 form with -graph: its text, and its rules as runs of dark
-             pixels at the rows and columns of the cell grid; without -graph no rules;
   landscape  margins and a banner: every page's text, the banner on each, the printed area.
+Frames are read back by rules_readback.py and codepage_readback.py, page text on both
+papers by draxome_print.sh.
 """
 
 import os
@@ -60,24 +59,9 @@ def check_pages(name, texts, lines, per_page, last=None):
         assert squeeze_lines(text) == want, "%s: page %d reads %s" % (name, k + 1, squeeze_lines(text)[:4])
 
 
-def runs(row, minimum):
-    return [(m.start(), m.end() - m.start()) for m in re.finditer(b"\x01+", row) if m.end() - m.start() >= minimum]
-
-
 def px(device):
     """A device coordinate of the 300-dpi printer on the 100-dpi rendering."""
     return EDGE_PX + device * RENDER_DPI / DPI
-
-
-def find_rule(page, across, at, start, end, what):
-    """A dark run across the page (horizontal, or vertical when across is False) near
-    device position at, from start to end."""
-    want_len = (end - start) * RENDER_DPI / DPI
-    for c in range(int(px(at)) - 2, int(px(at)) + 4):
-        line = page[c] if across else bytes(row[c] for row in page)
-        if any(abs(s - px(start)) <= 3 and abs(n - want_len) <= 4 for s, n in runs(line, 5)):
-            return
-    raise AssertionError("%s: no rule of about %.0f pixels from %.0f at %.0f" % (what, want_len, px(start), px(at)))
 
 
 def bbox(page):
@@ -85,15 +69,6 @@ def bbox(page):
     assert ys, "the page is blank"
     xs = [x for row in page if 1 in row for x in (row.index(1), len(row) - 1 - row[::-1].index(1))]
     return min(xs), min(ys), max(xs), max(ys)
-
-
-def check_plain(work, driver):
-    lines = ["Line %03d  quarterly figures  %7d" % (i, i * 37) for i in range(1, 151)]
-    lay, ps = print_job(work, "plain", driver, lines, [])
-    assert lay["fontWidth"] == lay["charWidth"] and lay["linesPerPage"] == 81, "plain: %s" % lay
-    check_pages("plain", readback.page_texts(ps), lines, 81)
-    assert readback.page_sizes(ps) == [(595.0, 842.0)], "plain: not on A4 paper"
-    print("plain: 2 pages of 81 and 69 lines, every line as written: ok")
 
 
 def check_wide(work, driver):
@@ -132,58 +107,6 @@ def check_wide(work, driver):
     print("wide: 202 columns, font narrowed to %d, all %d lines in place: ok" % (lay["fontWidth"], checked))
 
 
-def box_form():
-    w, split = 40, 19
-    left, right = split - 1, w - 2 - split
-
-    def cells(a, b):
-        return "\xb3" + (" " + a).ljust(left) + "\xb3" + (" " + b).ljust(right) + "\xb3"
-
-    def rule(l, m, r):
-        return l + "\xc4" * left + m + "\xc4" * right + r
-
-    return (["\xda" + "\xc4" * (w - 2) + "\xbf", "\xb3" + " INVOICE 2024/117".ljust(w - 2) + "\xb3",
-             rule("\xc3", "\xc2", "\xb4"), cells("Item", "Amount"), rule("\xc3", "\xc5", "\xb4"),
-             cells("Paper", "12.50"), cells("Toner", "80.00"), cells("Staples", "3.20"),
-             "|" + "=" * left + "|" + "=" * right + "|", cells("Total", "95.70"), rule("\xc0", "\xc1", "\xd9")]
-            + [""] * 8 + ["Signed: ______________"])
-
-
-def check_form(work, driver):
-    lay, ps = print_job(work, "form", driver, box_form(), ["-graph"])
-    cell, pitch = lay["cellWidth"], lay["htext"]  # no extra line spacing
-    texts = readback.page_texts(ps)
-    assert (len(texts) == 1 and squeeze_lines(texts[0]) == [
-        "INVOICE 2024/117", "Item Amount", "Paper 12.50", "Toner 80.00", "Staples 3.20", "Total 95.70",
-        "Signed: ______________"]), "form: the text reads %s" % texts
-    page = readback.render_pages(ps, RENDER_DPI)[0]
-
-    def mid_x(col):
-        return int(cell * col + cell / 2)
-
-    def mid_y(row):
-        return pitch * row + pitch / 2
-
-    # Single rules run from the centre of the first cell to the centre of the last; the
-    # sides and the divider from the middle of their top corner's slot to their bottom's.
-    for row in (0, 2, 4, 10):
-        find_rule(page, True, mid_y(row), mid_x(0), mid_x(39), "form: rule of row %d" % row)
-    for col, top in ((0, 0), (39, 0), (19, 2)):
-        find_rule(page, False, mid_x(col), mid_y(top), mid_y(10), "form: side at column %d" % col)
-    # The "=" row is ruled twice, at 5/12 and 7/12 of the text height, between the bars.
-    for offset in (int(pitch * 0.4166666567325592), int(pitch * 0.5833333134651184)):
-        find_rule(page, True, pitch * 8 + offset, int(cell), int(cell * 19), "form: double rule +%d" % offset)
-    near(bbox(page)[2], px(mid_x(39)) + 1, 3, "form: right edge of the printed area")
-    print("form: text and ruled frame, divider and double rule in place: ok")
-
-    _, ps = print_job(work, "form-plain", driver, box_form(), [])
-    text = readback.page_texts(ps)[0]
-    assert "|" in text and "-" * 10 in text.replace(" ", ""), "form without -graph: no hyphens and bars:\n" + text
-    longest = max(n for row in readback.render_pages(ps, RENDER_DPI)[0] for _, n in runs(row, 1) or [(0, 0)])
-    assert longest < 150, "form without -graph: a ruled line of %d pixels" % longest
-    print("form without -graph: hyphens and bars printed as characters: ok")
-
-
 def check_landscape(work, driver):
     lines = ["%3d  %-30s %10.2f" % (i, "Account %05d" % (i * 7), i * 13.25) for i in range(1, 121)]
     banner = "Quarterly report page footer"
@@ -211,7 +134,7 @@ if __name__ == "__main__":
     if len(sys.argv) != 2 or not os.environ.get("WINEPREFIX"):
         sys.exit("usage: WINEPREFIX=... layout_readback.py LAYOUT_DRIVER_EXE")
     work, failed = tempfile.mkdtemp(prefix="draxome-layout-"), False
-    for case in (check_plain, check_wide, check_form, check_landscape):
+    for case in (check_wide, check_landscape):
         try:
             case(work, os.path.abspath(sys.argv[1]))
         except (AssertionError, readback.ReadbackError, subprocess.TimeoutExpired) as e:
