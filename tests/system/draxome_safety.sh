@@ -2,8 +2,8 @@
 # draxome_safety.sh DRAXOMESERVER_EXE DRAXOME_EXE WRITEOUT_EXE
 # The server's job checks with the real programs under Wine: one refused form for each
 # kind of attack, answered by its abort and one Error line, with nothing written, deleted,
-# printed or started; the allowed forms; -trustclients, which turns the checks off; and
-# silent clients, given up after -clienttimeout while the next client waits.
+# printed or started; the allowed forms; and -trustclients, which turns the checks off.
+# Silent clients: the exchange tests give them up natively, the socket tests under Wine.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/systest.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/draxome.sh"
@@ -89,30 +89,3 @@ job "-open doc.txt -copy $Z\\written.txt"
 cmp -s "$WORKDIR/doc.txt" "$OUT/written.txt" || fail "trusted -copy did not write outside: $GOT"
 if tail -c +$((size + 1)) "$LOG" | grep -F 'job refused'; then fail "-trustclients refused a job"; fi
 echo "-trustclients: the Warning, and -response, -cmdfile, a hidden -open and -copy anywhere: ok"
-
-# --- silent clients: given up after -clienttimeout, the next client served ---------------
-server_stop
-server_start "$RUNDIR" "$PORT" -clienttimeout 3
-# after_silent ARG...: a client of printclient ARG... holds the server; the next must wait
-# about 3 s and then be served; SILENT := what the held one got.
-after_silent() {
-  local start waited
-  printclient "$PORT" "$@" >"$WORKDIR/silent.out" &
-  sleep 0.3
-  start=$(date +%s%N)
-  GOT=$(printclient "$PORT" --cmdline=-ver)
-  waited=$((($(date +%s%N) - start) / 1000000))
-  wait $!
-  SILENT=$(cat "$WORKDIR/silent.out")
-  [ "$(types)" = "4101 4102 closed" ] && [ "$waited" -gt 2200 ] && [ "$waited" -lt 33000 ] ||
-    fail "after a client that says $*: the next waited $waited ms and got $GOT"
-}
-after_silent
-expect_reply "$SILENT" "abort $T|USockMAbortType|Wrong message type received|Expected type was msgCmdLine (4096); received type was -1|$SOURCE" closed
-expect_log_line "Error: PPrinterServer::dispatch(): msgCmdLine: received an unexpected type"
-# Stopped inside the command line: its size says 40 bytes, 4 come.
-after_silent --cmdline="$(printf '%039d' 0)" --cut 12 --hold
-[ "$(cut -d'|' -f3 <<<"$SILENT" | tr '\n' '/')" = "Could not read command line sent by printer client//closed/" ] ||
-  fail "a client stopped inside its command line got $SILENT"
-expect_log_line "Error: PPrinterServer::dispatch(): msgCmdLine: could not read"
-echo "silent clients: given up after -clienttimeout 3, the next client served: ok"
