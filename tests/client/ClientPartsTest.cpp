@@ -1,6 +1,7 @@
 #include "ClientTestSupport.h"
 
 #include "common/UCmdLine.h"
+#include "client/ClientOptions.h"
 #include "client/ProgressLine.h"
 #include "client/ReplyFiles.h"
 #include "client/SafeName.h"
@@ -59,4 +60,49 @@ TEST(ProgressLine, MegabytesAndPercent)
     EXPECT_EQ("sending r: 2147.5 of 2147.5 MB (99%)", ProgressLine::format("r", 2147483000LL, 2147483647LL));
     EXPECT_EQ("sending ..." + std::string(37, 'n') + ": 0.1 of 12.0 MB (0%)",
               ProgressLine::format(std::string(60, 'n'), 100000, 12000000));
+}
+
+// Each row: the command line; the print options and the files it gives ('|' between
+// arguments), or "help", "version", "usage". The client's options stand anywhere before
+// "--"; a print option's values are never files nor client options.
+TEST(ClientOptions, ClientOptionsAnywhereFilesAndPrintOptionsInOrder)
+{
+    const auto joined = [](const Args& v) {
+        std::string s;
+        for (const std::string& a : v)
+            s += (s.empty() ? "" : "|") + a;
+        return s;
+    };
+    const struct {
+        Args argv;
+        std::string print, files;
+    } rows[] = {
+        {{"-orientation", "landscape", "a.txt", "-server", "h:9", "dir/b c.txt", "-copies", "2"},
+         "-orientation|landscape|-copies|2", "a.txt|dir/b c.txt"},
+        {{"-printlist", "-fontlist", "-ver", "-outdir", "inv", "-quiet"}, "-printlist|-fontlist|-ver", ""},
+        {{"-banner", "-quiet", "-open", "-", "-resolution", "600", "-h", "--", "-quiet", "x"},
+         "-banner|-quiet|-resolution|600|-h|-quiet|x", "-"},
+        // An option nobody knows takes a value that does not look like an option.
+        {{"-orientaton", "landscape", "r.txt", "-graf", "-graph", "s"}, "-orientaton|landscape|-graf|-graph", "r.txt|s"},
+        {{"-response", "-"}, "-response|-", ""},
+        {{"x", "--help"}, "help", "x"}, {{"-h"}, "help", ""}, {{"-version"}, "version", ""},
+        {{"-open", ""}, "usage", ""}, {{"a", "-open"}, "usage", "a"}, {{"-replace"}, "usage", ""},
+    };
+    for (const auto& r : rows) {
+        std::vector<const char*> argv{"draxomeClient"};
+        for (const std::string& a : r.argv)
+            argv.push_back(a.c_str());
+        ClientOptions o;
+        std::string error;
+        const ClientOptions::Outcome got = o.parse(static_cast<int>(argv.size()), argv.data(), error);
+        const char* names[] = {"job", "help", "version", "usage"};
+        EXPECT_EQ(r.print, got == ClientOptions::Job ? joined(o.printArgs) : names[got]) << joined(r.argv);
+        EXPECT_EQ(r.files, joined(o.files)) << joined(r.argv);
+    }
+    ClientOptions o;
+    o.printArgs = {"-graph"};
+    EXPECT_EQ((Args{"-graph", "-docname", "b c.txt", "-open", "/tmp/x"}), o.jobArgs("/tmp/x", ClientOptions::baseName("dir\\b c.txt")));
+    o.docnameGiven = true;
+    EXPECT_EQ((Args{"-graph", "-open", "/tmp/x"}), o.jobArgs("/tmp/x", "x"));
+    EXPECT_TRUE(ClientOptions::baseName("-") == "stdin" && ClientOptions::shownName("-") == "stdin");
 }
