@@ -73,9 +73,24 @@ const char* Startup::orientationName(int orientation)
 const char* Startup::paperName(int papersize)
 {
     switch (papersize) {
+    case 1: return "LETTER";
+    case 3: return "TABLOID";
+    case 5: return "LEGAL";
+    case 7: return "EXECUTIVE";
     case 8: return "A3";
     case 9: return "A4";
     case 11: return "A5";
+    case 13: return "B5";
+    default: return "DEFAULT";
+    }
+}
+
+const char* Startup::duplexName(int duplex)
+{
+    switch (duplex) {
+    case 1: return "NONE";
+    case 2: return "LONG";
+    case 3: return "SHORT";
     default: return "DEFAULT";
     }
 }

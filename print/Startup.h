@@ -49,4 +49,5 @@ public:
     static const char* windowsName(int versionClass);
     static const char* orientationName(int orientation);
     static const char* paperName(int papersize);
+    static const char* duplexName(int duplex);
 };
