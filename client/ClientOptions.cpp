@@ -130,7 +130,10 @@ ClientOptions::Outcome ClientOptions::parse(int argc, const char* const* argv, s
                 }
                 files.push_back(value);
             }
-        } else if (arg == "-" || arg.empty() || arg[0] != '-') {
+        } else if (arg.empty()) {
+            error = "an empty argument names no file";
+            return Usage;
+        } else if (arg == "-" || arg[0] != '-') {
             files.push_back(arg);
         } else {
             printArgs.push_back(arg);
@@ -144,8 +147,10 @@ ClientOptions::Outcome ClientOptions::parse(int argc, const char* const* argv, s
                 printArgs.push_back(argv[++i]);
         }
     }
-    for (; i < argc; ++i)
+    for (; i < argc; ++i) {
         printArgs.push_back(argv[i]);
+        docnameGiven = docnameGiven || printArgs.back() == "-docname";
+    }
     if (printArgs.empty() && files.empty()) {
         error = "no file and no options for the print program: nothing to send";
         return Usage;

@@ -86,7 +86,7 @@ TEST(ClientOptions, ClientOptionsAnywhereFilesAndPrintOptionsInOrder)
         {{"-orientaton", "landscape", "r.txt", "-graf", "-graph", "s"}, "-orientaton|landscape|-graf|-graph", "r.txt|s"},
         {{"-response", "-"}, "-response|-", ""},
         {{"x", "--help"}, "help", "x"}, {{"-h"}, "help", ""}, {{"-version"}, "version", ""},
-        {{"-open", ""}, "usage", ""}, {{"a", "-open"}, "usage", "a"}, {{"-replace"}, "usage", ""},
+        {{"-open", ""}, "usage", ""}, {{"a", "-open"}, "usage", "a"}, {{"-replace"}, "usage", ""}, {{"a", ""}, "usage", "a"},
     };
     for (const auto& r : rows) {
         std::vector<const char*> argv{"draxomeClient"};
