@@ -173,7 +173,7 @@ TEST(ClientEndToEnd, SeveralFilesAreSeveralJobsAndTheWorstExitCodeCounts)
     testsupport::TempDir tmp(true);
     fs::create_directory("dir");
     writeAll("a.txt", "a\r\n");
-    writeAll(fs::path("dir") / "b.txt", "b\r\n");
+    writeAll((fs::path("dir") / "b.txt").string(), "b\r\n");
     writeAll("c.txt", "c\r\n");
     std::vector<std::string> cmdlines, contents;
     const std::string logs[] = {kLog, kLog + "Warning[01/Feb/2026 10:00:00]: papersize Letter: using A4\r\n"
