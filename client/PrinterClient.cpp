@@ -146,6 +146,9 @@ PrinterClient::Status PrinterClient::connect()
                     "cannot connect to " + where() + ": no print server is listening there, or it cannot be reached");
     }
     mConnected = true;
+    // The wait for the print has no limit: a server whose machine went away must still
+    // end it.
+    mSock.setKeepAlive();
     return Exchanged;
 }
 

@@ -163,6 +163,8 @@ bool USock::closeAfterSending(double seconds)
     return close();
 }
 
+bool USock::setKeepAlive() { return USockSys::setKeepAlive(sock); }
+
 bool USock::peerGone()
 {
     const int wasBlocking = blocking;
