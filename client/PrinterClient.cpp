@@ -219,8 +219,12 @@ PrinterClient::Next PrinterClient::awaitCode(int& code)
     watch.start();
     bool drawn = false;
     Next next = Broken;
+    // A code begun is a transfer: -timeout bounds the rest of it.
+    UStopWatch begun;
     for (;;) {
         const int r = mSock.recv(reinterpret_cast<char*>(word) + got, 4 - got, kRound, 0.1, USockMessage::kDefaultChunk);
+        if (r > 0 && got == 0)
+            begun.start();
         if (r > 0)
             got += r;
         if (got == 4) {
@@ -233,6 +237,8 @@ PrinterClient::Next PrinterClient::awaitCode(int& code)
             next = got == 0 && r == 0 ? NoMore : Broken;
             break;
         }
+        if (got > 0 && begun.stopAndSeconds() >= mOptions.timeout)
+            break;
         if (shown) {
             std::fprintf(mConsole.err, "\rprinting\xe2\x80\xa6 %d s", static_cast<int>(watch.stopAndSeconds()));
             std::fflush(mConsole.err);

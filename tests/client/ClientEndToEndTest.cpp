@@ -101,6 +101,8 @@ TEST(ClientEndToEnd, AbortsBrokenRepliesTimeLimitsAndUsageErrors)
         {{"-fontlist"}, "", Close, 3, "the server closed the connection before sending the font list", {}},
         {{"-htext", "3"}, std::string("\x06\x10", 2), Close, 3, "the connection broke off while waiting for the job log",
          {}},
+        // A code begun and then stalled is a transfer -timeout bounds.
+        {{"-timeout", "0.5", "-htext", "3"}, std::string("\x06\x10", 2), Silent, 3, "broke off while waiting", {}},
         // A file cut short is not left behind.
         {{"-timeout", "0.5", "-htext", "3"}, cutLog, Silent, 3,
          "the server stopped sending the job log: nothing came for 0.5 seconds (see -timeout)\n", {}},
