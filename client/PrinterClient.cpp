@@ -5,6 +5,7 @@
 #include "client/SafeName.h"
 #include "common/UFile.h"
 #include "common/UOs.h"
+#include "common/UStopWatch.h"
 #include "net/USockMAbort.h"
 #include "net/USockMCmdline.h"
 #include "net/USockMFileName.h"
@@ -37,9 +38,24 @@ std::string announcedName(const std::string& localPath)
 
 } // namespace
 
-PrinterClient::PrinterClient(const ClientOptions& options, const Console& console)
-    : mOptions(options), mConsole(console), mFiles(options.outdir, options.replace)
+PrinterClient::PrinterClient(const ClientOptions& options, const std::vector<std::string>& args,
+                             const std::string& name, const Console& console, ReplyFiles& files)
+    : mOptions(options), mArgs(args), mName(name), mConsole(console), mFiles(files)
 {
+}
+
+PrinterClient::Status PrinterClient::worse(Status a, Status b)
+{
+    // From the least to the most a user must hear of.
+    static const Status kOrder[] = {Exchanged, LogErrors, Aborted, NetworkError, UsageError};
+    int ra = 0, rb = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (kOrder[i] == a)
+            ra = i;
+        if (kOrder[i] == b)
+            rb = i;
+    }
+    return ra >= rb ? a : b;
 }
 
 PrinterClient::Status PrinterClient::fail(Status status, const std::string& message)
@@ -72,18 +88,18 @@ PrinterClient::Status PrinterClient::run()
         USock::cleanupWSocket();
     // A job without a file always logs that it has none to print: nothing worth a word.
     if (status == Exchanged && plan.sendsFile && !mLogPath.empty())
-        checkLog(mLogPath);
+        status = checkLog(mLogPath);
     return status;
 }
 
 PrinterClient::Status PrinterClient::prepare(ReplyPlan& plan, std::string& text, long long& fileSize)
 {
     std::string error;
-    if (!plan.read(mOptions.printArgs, error))
+    if (!plan.read(mArgs, error))
         return fail(UsageError, error);
     size_t bad = 0;
-    if (!UCmdLine::join(mOptions.printArgs, text, bad))
-        return fail(UsageError, "the argument '" + mOptions.printArgs[bad] +
+    if (!UCmdLine::join(mArgs, text, bad))
+        return fail(UsageError, "the argument '" + mArgs[bad] +
                                     "' cannot be sent: its double quotes leave blanks both inside and outside "
                                     "quoted stretches, which the server's command line cannot carry in one argument");
     if (text.size() > kMaxCommandLine)
@@ -130,6 +146,9 @@ PrinterClient::Status PrinterClient::connect()
                     "cannot connect to " + where() + ": no print server is listening there, or it cannot be reached");
     }
     mConnected = true;
+    // The wait for the print has no limit: a server whose machine went away must still
+    // end it.
+    mSock.setKeepAlive();
     return Exchanged;
 }
 
@@ -189,6 +208,50 @@ PrinterClient::Next PrinterClient::nextCode(double limit, int& code)
     return r == 0 ? NoMore : Broken;
 }
 
+PrinterClient::Next PrinterClient::awaitCode(int& code)
+{
+    // Short rounds, so that the waiting line moves; what came of a code in one round is kept.
+    const double kRound = 1.0;
+    const bool shown = mConsole.errIsTerminal && !mOptions.quiet;
+    unsigned char word[4];
+    int got = 0;
+    UStopWatch watch;
+    watch.start();
+    bool drawn = false;
+    Next next = Broken;
+    // A code begun is a transfer: -timeout bounds the rest of it.
+    UStopWatch begun;
+    for (;;) {
+        const int r = mSock.recv(reinterpret_cast<char*>(word) + got, 4 - got, kRound, 0.1, USockMessage::kDefaultChunk);
+        if (r > 0 && got == 0)
+            begun.start();
+        if (r > 0)
+            got += r;
+        if (got == 4) {
+            code = USockMessage::getInt(word);
+            next = Code;
+            break;
+        }
+        if (mSock.lastOutcome() != ClientSocket::TimedOut) {
+            // An orderly close between two messages is how the server ends a job.
+            next = got == 0 && r == 0 ? NoMore : Broken;
+            break;
+        }
+        if (got > 0 && begun.stopAndSeconds() >= mOptions.timeout)
+            break;
+        if (shown) {
+            std::fprintf(mConsole.err, "\rprinting\xe2\x80\xa6 %d s", static_cast<int>(watch.stopAndSeconds()));
+            std::fflush(mConsole.err);
+            drawn = true;
+        }
+    }
+    if (drawn) {
+        std::fputc('\n', mConsole.err);
+        std::fflush(mConsole.err);
+    }
+    return next;
+}
+
 PrinterClient::Status PrinterClient::reportAbort()
 {
     USockMAbort abort;
@@ -204,10 +267,8 @@ PrinterClient::Status PrinterClient::receive(const ReplyPlan& plan, ReplyPlan::K
 {
     const std::string what = ReplyPlan::describe(kind);
     int code = 0;
-    switch (nextCode(mOptions.timeout, code)) {
+    switch (awaitCode(code)) {
     case Silent:
-        return fail(NetworkError, "no reply from the server within " + seconds(mOptions.timeout) +
-                                      " seconds while waiting for " + what + " (see -timeout)");
     case NoMore: return fail(NetworkError, "the server closed the connection before sending " + what);
     case Broken: return fail(NetworkError, "the connection broke off while waiting for " + what);
     case Code: break;
@@ -252,11 +313,9 @@ PrinterClient::Status PrinterClient::receive(const ReplyPlan& plan, ReplyPlan::K
 PrinterClient::Status PrinterClient::finish()
 {
     int code = 0;
-    switch (nextCode(mOptions.timeout, code)) {
-    case NoMore: return Exchanged;
-    case Silent:
-        return fail(NetworkError, "the server did not end the job within " + seconds(mOptions.timeout) +
-                                      " seconds (see -timeout)");
+    switch (awaitCode(code)) {
+    case NoMore:
+    case Silent: return Exchanged;
     case Broken: return fail(NetworkError, "the connection broke off at the end of the job");
     case Code: break;
     }
@@ -276,8 +335,10 @@ std::string PrinterClient::formatAbort(const UException& abort)
     return s;
 }
 
-std::string PrinterClient::firstErrorLine(const std::string& logText)
+std::vector<std::string> PrinterClient::problemLines(const std::string& logText, bool& anyError)
 {
+    std::vector<std::string> lines;
+    anyError = false;
     size_t start = 0;
     while (start < logText.size()) {
         size_t end = logText.find('\n', start);
@@ -286,26 +347,36 @@ std::string PrinterClient::firstErrorLine(const std::string& logText)
         std::string line = logText.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        // The print program's lines: "Error[date time]: ..."; the server's: "Error: ...".
-        if (line.compare(0, 6, "Error[") == 0 || line.compare(0, 7, "Error: ") == 0)
-            return line;
+        // The print program's lines: "Error[date time]: ..."; the server's: "Error: ".
+        const bool error = line.compare(0, 6, "Error[") == 0 || line.compare(0, 7, "Error: ") == 0;
+        // A server's log must not drive the user's terminal.
+        for (char& c : line)
+            if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f)
+                c = '?';
+        if (error || line.compare(0, 8, "Warning[") == 0 || line.compare(0, 9, "Warning: ") == 0)
+            lines.push_back(line);
+        anyError = anyError || error;
         start = end + 1;
     }
-    return "";
+    return lines;
 }
 
-void PrinterClient::checkLog(const std::string& path)
+PrinterClient::Status PrinterClient::checkLog(const std::string& path)
 {
     UFile f(path.c_str(), "rb");
     if (!f.isOpen())
-        return;
+        return Exchanged;
     std::string text;
     char buf[4096];
     size_t n;
     // The print program keeps its log small; the first megabyte is plenty to look through.
     while (text.size() < (1u << 20) && (n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
         text.append(buf, n);
-    const std::string line = firstErrorLine(text);
-    if (!line.empty())
-        fail(Exchanged, "the job log " + path + " reports an error: " + line);
+    bool anyError = false;
+    // Printed as received: the log is the print program's, on the server's terms, and a
+    // user who redirects standard error gets the lines to grep.
+    for (const std::string& line : problemLines(text, anyError))
+        std::fprintf(mConsole.err, "%s: %s\n", mName.c_str(), line.c_str());
+    std::fflush(mConsole.err);
+    return anyError ? LogErrors : Exchanged;
 }

@@ -165,6 +165,21 @@ bool USock::closeAfterSending(double seconds)
     return close();
 }
 
+bool USock::setKeepAlive() { return USockSys::setKeepAlive(sock); }
+
+bool USock::peerGone()
+{
+    const int wasBlocking = blocking;
+    if (wasBlocking != 0 && !setNonBlocking())
+        return false;
+    char byte = 0;
+    bool broken = false;
+    USockSys::transfer(sock, false, &byte, 1, broken);
+    if (wasBlocking == 1)
+        setBlocking();
+    return broken;
+}
+
 bool USock::setNonBlocking()
 {
     if (!USockSys::setNonBlocking(sock, true))

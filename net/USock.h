@@ -61,6 +61,11 @@ public:
     // says why. So the sending side ends first, and the peer's bytes are read and dropped
     // until it closes too or seconds have passed.
     bool closeAfterSending(double seconds);
+    // See USockSys::setKeepAlive: for a side that waits on a peer without a time limit.
+    bool setKeepAlive();
+    // Whether the peer has closed or reset the connection, asked without waiting. Only for
+    // a peer that sends nothing more at this point: a byte that has come is taken.
+    bool peerGone();
     bool setNonBlocking();
     bool setBlocking();
     bool getPeerAddress(UString& name, UString& peerAddress);

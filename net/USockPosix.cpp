@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,6 +39,15 @@ bool connectionError(int e)
 } // namespace
 
 bool USockSys::startup() { return true; }
+
+bool USockSys::setKeepAlive(Handle h)
+{
+    int on = 1, idle = 60, interval = 10, count = 6;
+    return ::setsockopt(fd(h), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0 &&
+           ::setsockopt(fd(h), IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) == 0 &&
+           ::setsockopt(fd(h), IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) == 0 &&
+           ::setsockopt(fd(h), IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count) == 0;
+}
 
 void USockSys::cleanup() {}
 

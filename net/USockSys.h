@@ -29,6 +29,9 @@ bool closeHandle(Handle h);
 // Ends the sending direction: the peer reads the end of the stream after what was sent.
 void shutdownSend(Handle h);
 bool setNonBlocking(Handle h, bool on);
+// Probes an idle connection after a minute, then every ten seconds, so that a peer whose
+// machine or network went away is noticed within about two minutes.
+bool setKeepAlive(Handle h);
 
 // inet_addr's reading of a dotted text; then the name service's first IPv4 address.
 bool dottedAddress(const char* text, std::uint32_t& out);

@@ -4,6 +4,7 @@
 #include "common/ULog.h"
 
 #include <winsock2.h>
+#include <mstcpip.h>
 
 #include <cstring>
 
@@ -66,6 +67,14 @@ USockSys::Handle USockSys::createTcp() { return notInherited(::socket(AF_INET, S
 bool USockSys::closeHandle(Handle h) { return ::closesocket(sk(h)) != SOCKET_ERROR; }
 
 void USockSys::shutdownSend(Handle h) { ::shutdown(sk(h), SD_SEND); }
+
+bool USockSys::setKeepAlive(Handle h)
+{
+    // The system then probes ten times (its fixed count) at the interval.
+    tcp_keepalive values{1, 60000, 10000};
+    DWORD returned = 0;
+    return WSAIoctl(sk(h), SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &returned, nullptr, nullptr) == 0;
+}
 
 bool USockSys::setNonBlocking(Handle h, bool on)
 {

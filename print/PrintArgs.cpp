@@ -6,6 +6,7 @@
 #include "common/UFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -166,6 +167,8 @@ void PrintArgs::setDefaults()
     copyText(fontface, "Courier New", kFaceSize);
     orientation = -1;
     papersize = -1;
+    copies = -1;
+    duplex = -1;
     left = right = top = bottom = 0;
     copyText(logfile, "prnlog.txt", kTextSize);
     copyText(logpath, logfile, kTextSize);
@@ -269,19 +272,26 @@ void writeVersionFile()
         ULog::write("Could not write version.txt", ULog::Error);
 }
 
-// A word of a fixed set, upper or lower case, for a 16-bit field. Any other word is logged
-// and the field keeps its value; the parse goes on.
+// A word of a fixed set, in any case ("Landscape" is meant as surely as "landscape"), for
+// a 16-bit field. Any other word is logged and the field keeps its value; the parse goes on.
 struct Word {
-    const char* upper;
-    const char* lower;
+    const char* word;
     std::int16_t value;
 };
+
+bool sameWord(const char* a, const char* b)
+{
+    for (; *a != '\0' && *b != '\0'; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
 
 template <size_t N>
 const char* choose(std::int16_t& field, const char* v, const Word (&words)[N], const char* error)
 {
     for (const Word& w : words) {
-        if (std::strcmp(v, w.upper) == 0 || std::strcmp(v, w.lower) == 0) {
+        if (sameWord(v, w.word)) {
             field = w.value;
             return nullptr;
         }
@@ -290,8 +300,23 @@ const char* choose(std::int16_t& field, const char* v, const Word (&words)[N], c
     return nullptr;
 }
 
-const Word kOrientations[] = { { "PORTRAIT", "portrait", 1 }, { "LANDSCAPE", "landscape", 2 } };
-const Word kPapers[] = { { "A3", "a3", 8 }, { "A4", "a4", 9 }, { "A5", "a5", 11 } };
+// A copy count the device mode carries; anything else is logged and the parse goes on.
+const char* chooseCopies(std::int16_t& field, const char* v)
+{
+    const std::int32_t n = readInteger(v);
+    if (n >= 1 && n <= 999)
+        field = static_cast<std::int16_t>(n);
+    else
+        ULog::write("command line: copies", ULog::Error);
+    return nullptr;
+}
+
+const Word kOrientations[] = { { "portrait", 1 }, { "landscape", 2 } };
+// Windows paper codes.
+const Word kPapers[] = { { "a3", 8 }, { "a4", 9 }, { "a5", 11 }, { "letter", 1 }, { "legal", 5 }, { "b5", 13 },
+    { "executive", 7 }, { "tabloid", 3 } };
+// Windows duplex codes: simplex, flipped on the long edge, flipped on the short edge.
+const Word kDuplex[] = { { "none", 1 }, { "long", 2 }, { "short", 3 } };
 
 typedef PrintArgs A;
 const int kText = PrintArgs::kTextSize;
@@ -312,6 +337,9 @@ const Option kOptions[] = {
         [](A& o, const char* v) { return choose(o.orientation, v, kOrientations, "command line: orientation"); } },
     { "papersize", "command line: papersize",
         [](A& o, const char* v) { return choose(o.papersize, v, kPapers, "command line: papersize"); } },
+    { "copies", "command line: copies", [](A& o, const char* v) { return chooseCopies(o.copies, v); } },
+    { "duplex", "command line: duplex",
+        [](A& o, const char* v) { return choose(o.duplex, v, kDuplex, "command line: duplex"); } },
     { "left", "command line: left", [](A& o, const char* v) { return store(o.left, readInteger(v)); } },
     { "right", "command line: right", [](A& o, const char* v) { return store(o.right, readInteger(v)); } },
     { "top", "command line: top", [](A& o, const char* v) { return store(o.top, readInteger(v)); } },

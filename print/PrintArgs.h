@@ -20,7 +20,11 @@
 //   -docname text     docname       char[500], the spooler's document name       default "Raport"
 //   -fontface name    fontface      char[100]                                    default "Courier New"
 //   -orientation w    orientation   int16: -1 printer default, 1 portrait, 2 landscape
-//   -papersize w      papersize     int16: -1 printer default, 8 A3, 9 A4, 11 A5
+//   -papersize w      papersize     int16: -1 printer default, else a Windows paper code:
+//                                   1 letter, 3 tabloid, 5 legal, 7 executive, 8 a3, 9 a4,
+//                                   11 a5, 13 b5 (words in any case)
+//   -copies n         copies        int16: -1 printer default, else 1 to 999
+//   -duplex w         duplex        int16: -1 printer default, 1 none, 2 long, 3 short
 //   -left/-right/-top/-bottom n
 //                     left, right, top, bottom   int32, whole mm               default 0
 //   -logfile path     logfile       char[500]                                    default "prnlog.txt"
@@ -92,6 +96,8 @@ public:
     char fontface[kFaceSize];
     std::int16_t orientation;
     std::int16_t papersize;
+    std::int16_t copies;
+    std::int16_t duplex;
     std::int32_t left;
     std::int32_t right;
     std::int32_t top;

@@ -7,6 +7,7 @@
 #include "print/PageDrawer.h"
 #include "print/PageFitter.h"
 #include "print/PixelMath.h"
+#include "print/Startup.h"
 #include "printer/Graphics.h"
 #include "printer/PrintDevice.h"
 #include "printer/PrinterList.h"
@@ -14,6 +15,7 @@
 #include "printer/SelectedObject.h"
 #include "printer/printerinfo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -99,13 +101,39 @@ int Printfile::initPrinter()
     mOwnDevice.reset(device);
     mDevice = device;
     ULog::write("Reset orientation, paper size and resolution...", ULog::Info);
-    if (reset_printer(mArgs.printername, mDevice, mArgs.orientation, mArgs.papersize, mArgs.resolution.xres,
-            mArgs.resolution.yres)
+    short papersize = mArgs.papersize;
+    short duplex = mArgs.duplex;
+    checkAbilities(papersize, duplex);
+    if (reset_printer(mArgs.printername, mDevice, mArgs.orientation, papersize, mArgs.resolution.xres,
+            mArgs.resolution.yres, mArgs.copies, duplex)
         != 0)
         ULog::write("reset_printer(printername, hdcPrinter, orientation, papersize): cannot set orientation or "
                     "papersize or both; Using default settings...",
             ULog::Warning);
     return 0;
+}
+
+void Printfile::checkAbilities(short& papersize, short& duplex) const
+{
+    if (papersize == -1 && duplex <= 1)
+        return;
+    PrinterAbilities can;
+    // A printer that cannot be asked is given what the job wants: it may well do it.
+    if (!getabilities(mArgs.printername, can))
+        return;
+    char line[1000];
+    if (papersize != -1 && std::find(can.papers.begin(), can.papers.end(), papersize) == can.papers.end()) {
+        std::snprintf(line, sizeof line, "papersize %s: the printer %s cannot print on it; using its default, %s",
+            Startup::paperName(papersize), mArgs.printername, Startup::paperName(can.defaultPaper));
+        ULog::write(line, ULog::Warning);
+        papersize = -1;
+    }
+    if (duplex > 1 && !can.duplex) {
+        std::snprintf(line, sizeof line, "duplex %s: the printer %s cannot print on both sides; using its default, %s",
+            Startup::duplexName(duplex), mArgs.printername, Startup::duplexName(can.defaultDuplex));
+        ULog::write(line, ULog::Warning);
+        duplex = -1;
+    }
 }
 
 int Printfile::layout()

@@ -43,6 +43,9 @@ public:
     int printfile();
     // Opens the document (filename) for reading; 0 or -1.
     int openFile();
+    // A paper or duplex the printer cannot do is logged, naming the printer's default, and
+    // left to it.
+    void checkAbilities(short& papersize, short& duplex) const;
     // Looks the printer up, makes its device and applies orientation, paper size and
     // resolution; 0 or -1.
     int initPrinter();

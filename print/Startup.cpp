@@ -1,6 +1,7 @@
 #include "print/Startup.h"
 
 #include "common/JobProtocol.h"
+#include "common/UCmdLine.h"
 #include "common/UDateTime.h"
 #include "common/UMemory.h"
 #include "common/ULog.h"
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -71,9 +73,24 @@ const char* Startup::orientationName(int orientation)
 const char* Startup::paperName(int papersize)
 {
     switch (papersize) {
+    case 1: return "LETTER";
+    case 3: return "TABLOID";
+    case 5: return "LEGAL";
+    case 7: return "EXECUTIVE";
     case 8: return "A3";
     case 9: return "A4";
     case 11: return "A5";
+    case 13: return "B5";
+    default: return "DEFAULT";
+    }
+}
+
+const char* Startup::duplexName(int duplex)
+{
+    switch (duplex) {
+    case 1: return "NONE";
+    case 2: return "LONG";
+    case 3: return "SHORT";
     default: return "DEFAULT";
     }
 }
@@ -179,6 +196,18 @@ bool Startup::writesClosingLine(const PrintArgs& o)
     return true;
 }
 
+std::string Startup::serverJobLog(const char* commandLine)
+{
+    std::string buffer;
+    const std::vector<char*> argv = UCmdLine::splitInto(UString(commandLine), buffer);
+    std::string log;
+    for (size_t i = 0; i + 1 < argv.size() && argv[i + 1] != nullptr; ++i)
+        if (std::strcmp(argv[i], "-logfile") == 0 && std::strstr(argv[i + 1], JobProtocol::kJobLogPrefix) != nullptr &&
+            std::strlen(argv[i + 1]) < PrintArgs::kTextSize)
+            log = argv[++i];
+    return log;
+}
+
 bool Startup::printJob()
 {
     Printfile job;
@@ -191,17 +220,31 @@ int Startup::run(const char* commandLine, Job job)
     ULog::setStyle(ULog::PrintStyle);
     UMemory::endOnFailedNew();
 
-    // Until the options are parsed every line goes to the default log, whatever
-    // -logfile says: the parser's own messages land there.
-    copyField(args.logpath, args.logfile);
+    // Until the options are parsed every line of a stand-alone run goes to the default
+    // log, whatever -logfile says. A print-server job logs into its job log from the first
+    // line on: the parser's messages (an option mistyped by a remote user) are returned
+    // to the client with the rest.
+    const std::string defaultLog = args.logfile;
+    const std::string jobLog = serverJobLog(text);
+    if (jobLog.empty()) {
+        copyField(args.logpath, args.logfile);
+    } else {
+        copyField(args.logpath, jobLog.c_str());
+    }
     ULog::setStream(UString(args.logpath), 0);
     UString received("Command line: ");
     received += text;
     info(received.str());
     if (args.parse(text) == -1)
         return kBadOptions;
+    // -disablelog keeps the default log, as in a stand-alone run.
+    if (!args.log)
+        copyField(args.logpath, defaultLog.c_str());
 
-    settleLog(args);
+    // The server's job log is new for each job: a size limit applied now would only cut
+    // off the lines the client is to read.
+    if (jobLog.empty() || !args.log || jobLog != args.logfile)
+        settleLog(args);
 
     info(UDateTime::now().logOn().str());
 

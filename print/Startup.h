@@ -1,9 +1,13 @@
 #pragma once
 
+#include <string>
+
 class PrintArgs;
 
 // One run of the print program, from its command-line text to its exit code: the log at
-// "prnlog.txt" until the options are parsed, then at its final file with the size limit;
+// "prnlog.txt" until the options are parsed (for a print-server job at the job's own log
+// at once, so that the client gets every line of its job), then at its final file with
+// the size limit;
 // the inventories that were asked for; the default printer and the resolution; a
 // description of the run in the log; the job; the closing line. The program's entry
 // function hands its command line here and returns what this returns.
@@ -24,6 +28,9 @@ public:
     // them, for the length of the job.
     static bool printJob();
 
+    // The job log the print server names on the command line (the last -logfile whose
+    // value is one of its job logs), or "" for a stand-alone run.
+    static std::string serverJobLog(const char* commandLine);
     // The log file and its size limit (with log set): a file larger than logsize bytes is
     // emptied; one that can be neither opened nor created turns log off. Then, log or not,
     // the log stream is set to logpath.
@@ -42,4 +49,5 @@ public:
     static const char* windowsName(int versionClass);
     static const char* orientationName(int orientation);
     static const char* paperName(int papersize);
+    static const char* duplexName(int duplex);
 };

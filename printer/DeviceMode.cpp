@@ -5,7 +5,9 @@ namespace {
 const int kFields = 40;
 const int kOrientation = 44;
 const int kPaperSize = 46;
+const int kCopies = 54;
 const int kPrintQuality = 58;
+const int kDuplex = 62;
 const int kYResolution = 64;
 
 } // namespace
@@ -40,6 +42,8 @@ std::uint32_t DeviceMode::fields() const
 
 short DeviceMode::orientation() const { return static_cast<short>(readU16(kOrientation)); }
 short DeviceMode::paperSize() const { return static_cast<short>(readU16(kPaperSize)); }
+short DeviceMode::copies() const { return static_cast<short>(readU16(kCopies)); }
+short DeviceMode::duplex() const { return static_cast<short>(readU16(kDuplex)); }
 short DeviceMode::printQuality() const { return static_cast<short>(readU16(kPrintQuality)); }
 short DeviceMode::yResolution() const { return static_cast<short>(readU16(kYResolution)); }
 
@@ -51,24 +55,34 @@ void DeviceMode::setFields(std::uint32_t f)
 
 void DeviceMode::setOrientation(short v) { writeU16(kOrientation, static_cast<unsigned short>(v)); }
 void DeviceMode::setPaperSize(short v) { writeU16(kPaperSize, static_cast<unsigned short>(v)); }
+void DeviceMode::setCopies(short v) { writeU16(kCopies, static_cast<unsigned short>(v)); }
+void DeviceMode::setDuplex(short v) { writeU16(kDuplex, static_cast<unsigned short>(v)); }
 void DeviceMode::setPrintQuality(short v) { writeU16(kPrintQuality, static_cast<unsigned short>(v)); }
 void DeviceMode::setYResolution(short v) { writeU16(kYResolution, static_cast<unsigned short>(v)); }
 
-void DeviceMode::applyJob(short orientation, short paperSize, int xres, int yres)
+void DeviceMode::applyJob(const Job& job)
 {
     std::uint32_t f = 0;
-    if (orientation != -1) {
+    if (job.orientation != -1) {
         f |= Orientation;
-        setOrientation(orientation);
+        setOrientation(job.orientation);
     }
-    if (paperSize != -1) {
+    if (job.paperSize != -1) {
         f |= PaperSize;
-        setPaperSize(paperSize);
+        setPaperSize(job.paperSize);
     }
-    if (xres != 0 && yres != 0) {
+    if (job.copies != -1) {
+        f |= Copies;
+        setCopies(job.copies);
+    }
+    if (job.duplex != -1) {
+        f |= Duplex;
+        setDuplex(job.duplex);
+    }
+    if (job.xres != 0 && job.yres != 0) {
         f |= PrintQuality | YResolution;
-        setPrintQuality(static_cast<short>(xres));
-        setYResolution(static_cast<short>(yres));
+        setPrintQuality(static_cast<short>(job.xres));
+        setYResolution(static_cast<short>(job.yres));
     }
     setFields(f);
 }

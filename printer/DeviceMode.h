@@ -11,6 +11,8 @@ public:
     // Field-selection flags.
     static constexpr std::uint32_t Orientation = 0x1;
     static constexpr std::uint32_t PaperSize = 0x2;
+    static constexpr std::uint32_t Copies = 0x100;
+    static constexpr std::uint32_t Duplex = 0x1000;
     static constexpr std::uint32_t PrintQuality = 0x400;
     static constexpr std::uint32_t YResolution = 0x2000;
 
@@ -31,19 +33,32 @@ public:
     std::uint32_t fields() const;
     short orientation() const;
     short paperSize() const;
+    short copies() const;
+    short duplex() const;
     short printQuality() const;
     short yResolution() const;
 
     void setFields(std::uint32_t fields);
     void setOrientation(short v);
     void setPaperSize(short v);
+    void setCopies(short v);
+    void setDuplex(short v);
     void setPrintQuality(short v);
     void setYResolution(short v);
 
-    // Selects exactly the job's settings: orientation and paper size unless -1, the
-    // resolution only when both values are non-zero; everything else keeps the printer's
-    // own setting.
-    void applyJob(short orientation, short paperSize, int xres, int yres);
+    // What a job asks of the device; -1 (0 for the resolution) keeps the printer's own.
+    struct Job {
+        short orientation;
+        short paperSize;
+        int xres;
+        int yres;
+        short copies;
+        short duplex;
+    };
+    // Selects exactly the job's settings: orientation, paper size, copies and duplex unless
+    // -1, the resolution only when both values are non-zero; everything else keeps the
+    // printer's own setting.
+    void applyJob(const Job& job);
 
 private:
     unsigned readU16(int offset) const;

@@ -48,6 +48,12 @@ public:
     // null list the number of pairs, else the number written; -1 on failure.
     static int resolutions(const char* name, const char* port, std::int32_t* list);
 
+    // The printer's paper codes: with a null list the number of them, else the number
+    // written; -1 on failure.
+    static int papers(const char* name, const char* port, short* list);
+    // 1 when the printer prints on both sides, 0 when it does not, -1 on failure.
+    static int duplex(const char* name, const char* port);
+
     // A device for the printer, owned by the caller; null when it cannot be made.
     static PrintDevice* createDevice(const char* driver, const char* name, const char* port);
 

@@ -70,6 +70,16 @@ int PrinterOs::resolutions(const char* name, const char*, std::int32_t* list)
     return gMachine != nullptr ? gMachine->resolutions(name, list) : -1;
 }
 
+int PrinterOs::papers(const char* name, const char*, short* list)
+{
+    return gMachine != nullptr ? gMachine->papers(name, list) : -1;
+}
+
+int PrinterOs::duplex(const char* name, const char*)
+{
+    return gMachine != nullptr ? gMachine->duplex(name) : -1;
+}
+
 PrintDevice* PrinterOs::createDevice(const char* driver, const char* name, const char* port)
 {
     return gMachine != nullptr ? gMachine->createDevice(driver, name, port) : nullptr;

@@ -135,6 +135,16 @@ int PrinterOs::resolutions(const char* name, const char* port, std::int32_t* lis
     return DeviceCapabilitiesA(name, port, DC_ENUMRESOLUTIONS, reinterpret_cast<LPSTR>(list), nullptr);
 }
 
+int PrinterOs::papers(const char* name, const char* port, short* list)
+{
+    return DeviceCapabilitiesA(name, port, DC_PAPERS, reinterpret_cast<LPSTR>(list), nullptr);
+}
+
+int PrinterOs::duplex(const char* name, const char* port)
+{
+    return DeviceCapabilitiesA(name, port, DC_DUPLEX, nullptr, nullptr);
+}
+
 PrintDevice* PrinterOs::createDevice(const char* driver, const char* name, const char* port)
 {
     HDC dc = CreateDCA(driver, name, port, nullptr);

@@ -72,7 +72,8 @@ bool getprinterinfo(const char* printername, void*& devmode, int& size)
     return ok;
 }
 
-int reset_printer(const char* printername, PrintDevice* hdc, short orientation, short papersize, int xres, int yres)
+int reset_printer(const char* printername, PrintDevice* hdc, short orientation, short papersize, int xres, int yres,
+                  short copies, short duplex)
 {
     void* devmode = nullptr;
     int size = 0;
@@ -81,8 +82,31 @@ int reset_printer(const char* printername, PrintDevice* hdc, short orientation, 
     if (hdc == nullptr)
         return -1;
     DeviceMode mode(devmode, size);
-    mode.applyJob(orientation, papersize, xres, yres);
+    mode.applyJob({orientation, papersize, xres, yres, copies, duplex});
     return hdc->reset(mode) ? 0 : -1;
+}
+
+bool getabilities(const char* printername, PrinterAbilities& abilities)
+{
+    abilities = PrinterAbilities();
+    void* devmode = nullptr;
+    int size = 0;
+    printerinfo printer;
+    if (!getprinter(printername, printer) || !getprinterinfo(printername, devmode, size))
+        return false;
+    const DeviceMode mode(devmode, size);
+    abilities.defaultPaper = mode.paperSize();
+    abilities.defaultDuplex = (mode.fields() & DeviceMode::Duplex) != 0 ? mode.duplex() : 1;
+    const int count = PrinterOs::papers(printer.name.str(), printer.port.str(), nullptr);
+    // A count beyond any real printer is not believed.
+    if (count < 0 || count > 4096)
+        return false;
+    abilities.papers.resize(static_cast<size_t>(count));
+    if (count > 0 && PrinterOs::papers(printer.name.str(), printer.port.str(), abilities.papers.data()) != count)
+        return false;
+    abilities.duplex = PrinterOs::duplex(printer.name.str(), printer.port.str()) == 1;
+    abilities.known = true;
+    return true;
 }
 
 int init_printer(PrintDevice*& hdc, printerinfo info)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 class PrintDevice;
 
@@ -13,9 +14,21 @@ class PrintDevice;
 // Fetches the printer's current device mode into the program's device-mode buffer
 // (replaced by the next call); devmode points to it and size tells its bytes.
 bool getprinterinfo(const char* printername, void*& devmode, int& size);
-// Applies orientation and paper size (-1: the printer's own) and the resolution (both
-// non-zero, or the printer's own) to the printer's device. 0, or -1 on failure.
-int reset_printer(const char* printername, PrintDevice* hdc, short orientation, short papersize, int xres, int yres);
+// Applies orientation, paper size, copies and duplex (-1: the printer's own) and the
+// resolution (both non-zero, or the printer's own) to the printer's device. 0, or -1 on
+// failure.
+int reset_printer(const char* printername, PrintDevice* hdc, short orientation, short papersize, int xres, int yres,
+                  short copies = -1, short duplex = -1);
+// What a printer can do of the job's paper and duplex, and what it does by default; known
+// is false when the printer cannot be asked.
+struct PrinterAbilities {
+    bool known = false;
+    std::vector<short> papers;
+    bool duplex = false;
+    short defaultPaper = -1;
+    short defaultDuplex = -1;
+};
+bool getabilities(const char* printername, PrinterAbilities& abilities);
 // Makes the device of the printer; hdc receives it, owned by the caller. 0, or -1.
 int init_printer(PrintDevice*& hdc, printerinfo info);
 // The printer's resolutions as count pairs (horizontal, vertical) in list, in the

@@ -25,6 +25,10 @@ public:
     virtual int deviceModeSize(PrinterOs::Handle printer) = 0;
     virtual int readDeviceMode(PrinterOs::Handle printer, void* buffer) = 0;
     virtual int resolutions(const char* name, std::int32_t* list) = 0;
+    // A machine that does not say what paper and duplex its printers do leaves them
+    // unchecked.
+    virtual int papers(const char*, short*) { return -1; }
+    virtual int duplex(const char*) { return -1; }
     virtual PrintDevice* createDevice(const char* driver, const char* name, const char* port) = 0;
     // The profile value, or null when the entry is missing.
     virtual const char* profileString(const char* section, const char* key) = 0;

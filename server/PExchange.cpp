@@ -41,7 +41,7 @@ PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnec
 
 unsigned PExchange::run()
 {
-    const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() &&
+    const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() && clientStillThere() &&
                       sendReplies(0, JobProtocol::kRepliesBeforeJob) && writeCommandFile() && runPrintProgram() &&
                       (mOptions.view || sendReplies(JobProtocol::kRepliesBeforeJob, JobProtocol::kReplyCount));
     // An exchange that ended early may leave the client's document unread behind the
@@ -150,6 +150,17 @@ bool PExchange::receiveDocument()
         sendAbort("Could not read -open parameter from printer client", kNetworkError);
         return false;
     }
+    return false;
+}
+
+bool PExchange::clientStillThere()
+{
+    if (!mConnection.peerGone())
+        return true;
+    ULog::write("PPrinterServer::dispatch(): the client has gone before its job was printed; the job is dropped",
+                ULog::Warning);
+    if (!mOptions.openFile.isEmpty())
+        UDirListing::removeFile(mOptions.openFile.str());
     return false;
 }
 

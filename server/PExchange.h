@@ -42,6 +42,9 @@ private:
     // anything of it is written or started.
     bool checkJob();
     bool receiveDocument();
+    // A client that has closed or reset the connection by now gave up on its job: it is
+    // not printed, and its document goes.
+    bool clientStillThere();
     // Sends the replies kReplyOrder[from] to kReplyOrder[to - 1] that the job asked for.
     bool sendReplies(int from, int to);
     bool sendReply(JobProtocol::Reply reply);

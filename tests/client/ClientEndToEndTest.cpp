@@ -67,7 +67,7 @@ TEST(ClientEndToEnd, AbortsBrokenRepliesTimeLimitsAndUsageErrors)
     writeAll("a.txt", "text\r\n");
     writeAll("big.txt", pattern(30000000, 9));
     const std::string cutLog = fileMsg(0x1006, "tmpLog.1..txt", std::string(1000, 'x')).substr(0, 32);
-    enum { Close, Silent, Read };
+    enum { Close, Silent, Read, Slow };
     // A port just given up, and a listener whose queue is full.
     const std::string noServer = "127.0.0.1:" + std::to_string(Listener().port);
     Listener full(0);
@@ -101,18 +101,17 @@ TEST(ClientEndToEnd, AbortsBrokenRepliesTimeLimitsAndUsageErrors)
         {{"-fontlist"}, "", Close, 3, "the server closed the connection before sending the font list", {}},
         {{"-htext", "3"}, std::string("\x06\x10", 2), Close, 3, "the connection broke off while waiting for the job log",
          {}},
-        {{"-timeout", "0.5", "-printlist"}, "", Silent, 3, "draxomeClient: no reply from the server within 0.5 seconds "
-         "while waiting for the printer list (see -timeout)\n", {}},
+        // A code begun and then stalled is a transfer -timeout bounds.
+        {{"-timeout", "0.5", "-htext", "3"}, std::string("\x06\x10", 2), Silent, 3, "broke off while waiting", {}},
         // A file cut short is not left behind.
         {{"-timeout", "0.5", "-htext", "3"}, cutLog, Silent, 3,
          "the server stopped sending the job log: nothing came for 0.5 seconds (see -timeout)\n", {}},
         {{"-htext", "3"}, cutLog, Close, 3, "the connection broke off while receiving the job log\n", {}},
-        {{"-quiet", "-open", "a.txt"}, fileMsg(0x1006, "l", kLog + "Error[01/Feb/2026 10:00:00]: getprinter: cannot "
-         "open printer\r\nInfo[01/Feb/2026 10:00:00]: x\r\n"), Read, 0, "the job log " + out("joblog.txt") +
-         " reports an error: Error[01/Feb/2026 10:00:00]: getprinter: cannot open printer\n", {"joblog.txt"}},
         // A job without a file always logs that it has none: nothing worth a word.
         {{"-ver"}, fileMsg(0x1005, "v", "v5") + fileMsg(0x1006, "l", "Error[01/Feb/2026 10:00:00]: Printfile::openFile"
          "(): no file specified; use -open parameter to specify one\r\n"), Close, 0, "", {"joblog.txt", "version.txt"}},
+        {{"-timeout", "0.5", "-printlist"}, fileMsg(0x1002, "p", "A4") + fileMsg(0x1006, "l", kLog), Slow, 0, "",
+         {"joblog.txt", "prntlist.txt"}},
         {{"-open", "missing.txt"}, "", Close, 2, "cannot read 'missing.txt'", {}},
         {{"-open", "."}, "", Close, 2, "cannot send '.': it is a directory", {}},
         {{"-open", ""}, "", Close, 2, "-open names no file", {}},
@@ -146,6 +145,9 @@ TEST(ClientEndToEnd, AbortsBrokenRepliesTimeLimitsAndUsageErrors)
             sendRaw(s, r.replies);
             if (r.then == Silent)
                 recvAll(s);
+            // A slow print program: the wait after the job has no time limit.
+            if (r.then == Slow)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         });
         Args args{"-server", server.address(), "-outdir", "out"};
         args.insert(args.end(), r.printArgs.begin(), r.printArgs.end());
@@ -162,4 +164,48 @@ TEST(ClientEndToEnd, AbortsBrokenRepliesTimeLimitsAndUsageErrors)
         s.close();
     EXPECT_EQ((Names{"a.txt", "big.txt"}), filesIn("."));
     EXPECT_FALSE(fs::exists(fs::current_path().parent_path() / "escaped.txt"));
+}
+
+// Three files, three jobs in order, each named in the queue after its file unless
+// -docname says otherwise, the client's options among the print options. The second
+// job's log holds a typo's Error line: shown with its Warning, prefixed by the file,
+// exit 4. The third prints slowly, far beyond -timeout, with the wait shown.
+TEST(ClientEndToEnd, SeveralFilesAreSeveralJobsAndTheWorstExitCodeCounts)
+{
+    testsupport::TempDir tmp(true);
+    fs::create_directory("dir");
+    writeAll("a.txt", "a\r\n");
+    writeAll((fs::path("dir") / "b.txt").string(), "b\r\n");
+    writeAll("c.txt", "c\r\n");
+    std::vector<std::string> cmdlines, contents;
+    const std::string logs[] = {kLog, kLog + "Warning[01/Feb/2026 10:00:00]: papersize Letter: using A4\r\n"
+                                                "Error[01/Feb/2026 10:00:00]: Unknown option -orientaton\x1b[2J\r\n",
+                                kLog};
+    FakeServer server(
+        [&](USockTcp& s) {
+            std::string announced;
+            cmdlines.push_back(FakeServer::readString(s));
+            contents.push_back(FakeServer::readFile(s, announced));
+            if (cmdlines.size() == 3)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2300));
+            sendRaw(s, fileMsg(0x1006, "l", logs[cmdlines.size() - 1]));
+        },
+        3);
+    const ClientRun run = runClient({"-copies", "2", "a.txt", "-server", server.address(), "-timeout", "0.5",
+                                     (fs::path("dir") / "b.txt").string(), "-outdir", "out", "-open", "c.txt"},
+                                    true);
+    EXPECT_EQ(4, run.status) << run.err;
+    const std::string b = (fs::path("dir") / "b.txt").string();
+    EXPECT_EQ((std::vector<std::string>{"-copies 2 -docname a.txt -open a.txt",
+                                        "-copies 2 -docname b.txt -open " + b, "-copies 2 -docname c.txt -open c.txt"}),
+              cmdlines);
+    EXPECT_EQ((std::vector<std::string>{"a\r\n", "b\r\n", "c\r\n"}), contents);
+    const std::string told = "draxomeClient: a.txt: printed\n" + b +
+                             ": Warning[01/Feb/2026 10:00:00]: papersize Letter: using A4\n" + b +
+                             ": Error[01/Feb/2026 10:00:00]: Unknown option -orientaton?[2J\ndraxomeClient: " + b +
+                             ": printed, with errors in the job log\n\rprinting\xe2\x80\xa6 1 s\rprinting\xe2\x80\xa6 ";
+    EXPECT_EQ(told, run.err.substr(0, told.size()));
+    const std::string end = " s\ndraxomeClient: c.txt: printed\n";
+    EXPECT_EQ(end, run.err.substr(run.err.size() - end.size()));
+    EXPECT_EQ((Names{"joblog-1.txt", "joblog-2.txt", "joblog.txt"}), filesIn("out"));
 }

@@ -1,6 +1,7 @@
 #include "ClientTestSupport.h"
 
 #include "common/UCmdLine.h"
+#include "client/ClientOptions.h"
 #include "client/ProgressLine.h"
 #include "client/ReplyFiles.h"
 #include "client/SafeName.h"
@@ -59,4 +60,37 @@ TEST(ProgressLine, MegabytesAndPercent)
     EXPECT_EQ("sending r: 2147.5 of 2147.5 MB (99%)", ProgressLine::format("r", 2147483000LL, 2147483647LL));
     EXPECT_EQ("sending ..." + std::string(37, 'n') + ": 0.1 of 12.0 MB (0%)",
               ProgressLine::format(std::string(60, 'n'), 100000, 12000000));
+}
+
+// Each row: the command line; the print options and the files it gives ('|' after each
+// argument), or "help", "version", "usage". The client's options stand anywhere before
+// "--"; a print option's values are never files nor client options.
+TEST(ClientOptions, ClientOptionsAnywhereFilesAndPrintOptionsInOrder)
+{
+    const char* rows[][3] = {
+        {"-printlist -fontlist -ver -outdir inv -quiet", "-printlist|-fontlist|-ver|", ""},
+        {"-banner -quiet -open - -resolution 600 -h -- -quiet x", "-banner|-quiet|-resolution|600|-h|-quiet|x|", "-|"},
+        // An option nobody knows takes a value that does not look like an option.
+        {"-orientaton landscape r.txt -graf -graph s", "-orientaton|landscape|-graf|-graph|", "r.txt|s|"},
+        {"-response -", "-response|-|", ""}, {"x --help", "help", "x|"}, {"-h", "help", ""},
+        {"-version", "version", ""}, {"a -open", "usage", "a|"}, {"-replace", "usage", ""}, {"a \"\"", "usage", "a|"},
+        {"-open \"\"", "usage", ""},
+    };
+    const char* outcomes[] = {"", "help", "version", "usage"};
+    for (const auto& r : rows) {
+        std::string printArgs, files;
+        std::vector<const char*> argv{"draxomeClient"};
+        const Args args = splitLikeTheServerSide(r[0]);
+        for (const std::string& a : args)
+            argv.push_back(a.c_str());
+        ClientOptions o;
+        const ClientOptions::Outcome got = o.parse(static_cast<int>(argv.size()), argv.data(), printArgs);
+        printArgs = outcomes[got];
+        for (const std::string& a : o.printArgs)
+            printArgs += got == ClientOptions::Job ? a + "|" : "";
+        for (const std::string& f : o.files)
+            files += f + "|";
+        EXPECT_EQ(r[1], printArgs) << r[0];
+        EXPECT_EQ(r[2], files) << r[0];
+    }
 }

@@ -48,21 +48,26 @@ Args splitLikeTheServerSide(const std::string& text)
     return tokens;
 }
 
-FakeServer::FakeServer(std::function<void(USockTcp&)> script)
-    : mThread([this, script] {
-          USockTcp conn;
-          if (mListener.sock.accept(conn) && !mPoked) {
-              accepted = true;
-              script(conn);
+FakeServer::FakeServer(std::function<void(USockTcp&)> script, int count)
+    : mThread([this, script, count] {
+          for (int n = 0; n < count && !mPoked; ++n) {
+              USockTcp conn;
+              if (mListener.sock.accept(conn) && !mPoked) {
+                  accepted = true;
+                  script(conn);
+              }
+              conn.close();
+              ++mServed;
           }
-          conn.close();
-      })
+      }),
+      mCount(count)
 {
 }
 
 FakeServer::~FakeServer()
 {
-    mPoked = !accepted;
+    // A client that made fewer connections leaves the thread waiting in accept.
+    mPoked = mServed < mCount;
     USockTcp poke;
     if (mPoked && poke.open("127.0.0.1", mListener.port) && poke.connect())
         poke.close();

@@ -24,12 +24,12 @@ Names filesIn(const std::filesystem::path& dir);
 // How the print program and the server split a command line; the two must agree.
 Args splitLikeTheServerSide(const std::string& text);
 
-// A print server's stand-in: accepts one connection in a thread of its own and runs the
-// script on it. Replies are built from raw bytes, so the client is checked against the
+// A print server's stand-in: accepts count connections in turn in a thread of its own and
+// runs the script on each. Replies are built from raw bytes, so the client is checked against the
 // wire format itself and not against the code that also sends it.
 class FakeServer {
 public:
-    explicit FakeServer(std::function<void(USockTcp&)> script);
+    explicit FakeServer(std::function<void(USockTcp&)> script, int count = 1);
     // Waits for the script; a client that never came is stood in for, to end the accept.
     ~FakeServer();
     std::string address() const { return "127.0.0.1:" + std::to_string(mListener.port); }
@@ -44,5 +44,7 @@ public:
 private:
     Listener mListener;
     std::atomic<bool> mPoked{false};
+    std::atomic<int> mServed{0};
     std::thread mThread;
+    int mCount;
 };

@@ -77,9 +77,18 @@ TEST_F(PrintArgsTest, FailuresAndWarningsLogTheirOwnText)
     }
     EXPECT_EQ(std::make_pair(-1, Lines { "Error: command line: resolution.xres" }), parseFresh("-resolution 600"));
     EXPECT_EQ(std::make_pair(0, Lines { "Error: command line: orientation", "Error: command line: papersize",
-                                    "Error: Unknown option -Open", "Error: Unknown option x",
-                                    "Error: Unknown option -ver2", "Error: Unknown option " }),
-        parseFresh("-orientation Portrait -papersize Letter -Open x -ver2 "));
+                                    "Error: command line: copies", "Error: command line: copies",
+                                    "Error: command line: duplex", "Error: Unknown option -Open",
+                                    "Error: Unknown option x", "Error: Unknown option -ver2", "Error: Unknown option " }),
+        parseFresh("-orientation Portraits -papersize A6 -copies 0 -copies 1000 -duplex both -Open x -ver2 "));
+    EXPECT_TRUE(a.orientation == -1 && a.papersize == -1 && a.copies == -1 && a.duplex == -1);
+    // Words in any case; each paper word gives its Windows paper code.
+    const std::pair<const char*, int> papers[] = { { "LeTTer", 1 }, { "TABLOID", 3 }, { "legal", 5 },
+        { "Executive", 7 }, { "a3", 8 }, { "A4", 9 }, { "a5", 11 }, { "B5", 13 } };
+    for (const auto& p : papers) {
+        EXPECT_EQ(0, parseFresh(std::string("-orientation Landscape -copies 999 -duplex Short -papersize ") + p.first).first);
+        EXPECT_TRUE(a.papersize == p.second && a.orientation == 2 && a.copies == 999 && a.duplex == 3) << p.first;
+    }
 }
 
 TEST_F(PrintArgsTest, NumbersAreReadDigitByDigit)

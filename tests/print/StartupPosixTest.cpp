@@ -69,6 +69,29 @@ TEST_F(Startup_, TheRunIsDescribedBeforeTheJob)
         Lines(log.begin() + 3, log.end()));
 }
 
+// The print server names the job's log after -cmdfile: the client's mistyped options are
+// logged there, where the client gets them. A stand-alone run's -logfile still begins only
+// after the parse, and -disablelog in a job still logs into the default log.
+TEST_F(Startup_, AServerJobLogsEveryLineIntoItsJobLog)
+{
+    writeFile("tmpCmdfile.1.txt", "-orientaton landscape");
+    writeFile("off.txt", "-disablelog");
+    const char* rows[][3] = {{"-cmdfile tmpCmdfile.1.txt -logfile tmpLog.1.txt", "tmpLog.1.txt", "tmpLog.1.txt"},
+                             {"-cmdfile tmpCmdfile.1.txt -logfile mine.txt", "prnlog.txt", "mine.txt"},
+                             {"-cmdfile off.txt -cmdfile tmpCmdfile.1.txt -logfile tmpLog.2.txt", "tmpLog.2.txt",
+                              "prnlog.txt"}};
+    for (const auto& r : rows) {
+        args.setDefaults();
+        Startup::run(r[0], recordingJob);
+        const Lines parse = logged(r[1]), job = logged(r[2]);
+        EXPECT_EQ((Lines {"Info: Command line: " + std::string(r[0]), "Error: Unknown option -orientaton",
+                      "Error: Unknown option landscape"}), Lines(parse.begin(), parse.begin() + 3)) << r[0];
+        EXPECT_EQ(kHyphens, job.back()) << r[0];
+        std::remove(r[1]);
+        std::remove(r[2]);
+    }
+}
+
 TEST(StartupNames, VersionClassesAtTheirBounds)
 {
     const std::pair<int, std::string> names[] = { { 0, "Unknown" }, { 1, "Windows 9x/Me" }, { 3, "Windows 9x/Me" },

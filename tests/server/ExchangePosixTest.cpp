@@ -11,6 +11,7 @@
 #include "tests/net/NetTestSupport.h"
 #include "tests/server/StandIn.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
@@ -123,7 +124,8 @@ protected:
         peer.join();
         return replies(closed ? bytes.get() : std::string());
     }
-    // A client that sends bytes, then ends its side of the stream unless it stays silent.
+    // A client that sends bytes, then ends its side of the stream (and so is gone, for the
+    // server) unless it stays.
     static std::function<void(int)> sends(const std::string& bytes, bool end = true)
     {
         return [bytes, end](int fd) {
@@ -135,7 +137,7 @@ protected:
                 ::shutdown(fd, SHUT_WR);
         };
     }
-    Strings job(const std::string& bytes) { return exchange(sends(bytes)); }
+    Strings job(const std::string& bytes) { return exchange(sends(bytes, false)); }
     // The one file of this directory whose name begins with head, or "".
     static std::string only(const std::string& head)
     {
@@ -258,7 +260,9 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
         if (std::string(c.removed) == "velquin.exe")
             writeFile("velquin.exe", "not a program\n");
         const size_t before = mLog.text().size();
-        const Strings got = exchange(sends(c.bytes));
+        // Only a client cut short must end its side: a whole job's client that has gone is
+        // not served.
+        const Strings got = exchange(sends(c.bytes, c.bytes.empty() || std::strstr(c.logged, "could not read")));
         EXPECT_EQ(0u, mResult);
         ASSERT_EQ(c.replies.size(), got.size());
         for (size_t i = 0; i < got.size(); ++i)
@@ -275,6 +279,15 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
                                                   "Error: \tException Name: USockMAbort\r\nError: \tError Message: "
                                                   "Could not parse command line sent by printer client\r\n"));
     EXPECT_EQ((Strings{"1005 version.txt x"}), job(cmdline("-ver -disablelog"))) << "the next is served";
+    // A client that has gone by the time its document came: one line, nothing run or left.
+    for (const auto& e : fs::directory_iterator("."))
+        if (e.path().filename().string().rfind("tmp", 0) == 0 || e.path().filename() == "standin-args.txt")
+            fs::remove(e.path());
+    const size_t before = mLog.text().size();
+    EXPECT_TRUE(exchange(sends(cmdline("-open a.txt -ver") + kDocument)).empty());
+    EXPECT_EQ("Warning: PPrinterServer::dispatch(): the client has gone before its job was printed; the job is "
+              "dropped\r\n", mLog.text().substr(before));
+    EXPECT_TRUE(only("tmpFilename").empty() && !fs::exists("standin-args.txt"));
 }
 
 TEST_F(ExchangeTest, RefusedJobsGetOneLineAndAnAbortAndLeaveNoTrace)

@@ -2,7 +2,9 @@
 # client_server.sh DRAXOME_EXE SERVER_EXE WRITEOUT_EXE CLIENT
 # The Linux draxomeClient against draxomeServer.exe and draxome.exe under Wine: a job
 # with every reply, a local file with blanks in its name printed and read back, an abort,
-# and a response name that tries to leave the output directory.
+# files as arguments and from standard input with copies, duplex and Letter, a typo
+# returned to the client, a long report outlasting -timeout while a client that gave up
+# is dropped, and a response name that tries to leave the output directory.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/systest.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/draxome.sh"
@@ -83,6 +85,71 @@ $(cat "$CLIENT_ERR")"
 done
 [ ! -e "$OUT/missing.txt" ] || fail "abort: an empty response file was left"
 echo "abort: exit 1 and the five fields on standard error: ok"
+
+# --- files as arguments, standard input, one job each; copies, duplex, Letter -------------
+client -h
+[ "$RC" -eq 0 ] && head -n 1 "$CLIENT_OUT" | grep -q '^usage: draxomeClient' || fail "-h: exit $RC, $(cat "$CLIENT_OUT")"
+printf 'first of three\r\n' >"$WORKDIR/one.txt"
+printf 'third of three\r\n' >"$WORKDIR/three.txt"
+before=$(jobs_count)
+printf 'second of three, from standard input\r\n' |
+  client -copies 2 "$WORKDIR/one.txt" "${SERVER[@]}" - -duplex long -quiet -papersize LETTER -open "$WORKDIR/three.txt"
+[ "$RC" -eq 0 ] && [ "$(cat "$CLIENT_ERR")" = "draxomeClient: $WORKDIR/one.txt: printed
+draxomeClient: stdin: printed
+draxomeClient: $WORKDIR/three.txt: printed" ] || fail "three files: exit $RC; $(cat "$CLIENT_ERR")"
+mapfile -t printed < <(job_files "$SPOOL" | tail -n +$((before + 1)))
+[ "${#printed[@]}" -eq 3 ] || fail "three files gave ${#printed[@]} printouts"
+n=0
+for want in "one.txt|first of three" "stdin|second of three, from standard input" "three.txt|third of three"; do
+  job=${printed[$n]}
+  n=$((n + 1))
+  grep -qF -- "${want%%|*}" "$job" || fail "job $n is not named ${want%%|*} in the queue"
+  readback text "$job" | tr -s ' ' | grep -qF -- "${want#*|}" || fail "job $n does not read '${want#*|}'"
+  # Wine's PostScript driver carries the copies in its job ticket, not as /NumCopies.
+  grep -qx '%cupsJobTicket: copies=2' "$job" && grep -q '/Duplex true/Tumble false' "$job" ||
+    fail "job $n lacks 2 copies or long-edge duplex: $(grep -E 'copies|Duplex' "$job")"
+  [ "$(readback pagesize "$job" | sort -u)" = '612 792' ] || fail "job $n is not on Letter"
+done
+echo "three files, one from standard input, three jobs named after them, 2 copies, duplex, Letter: ok"
+
+# --- a typo and a paper the printer lacks come back to the client: exit 4 ----------------
+client "${SERVER[@]}" "$WORKDIR/job.txt" -orientaton landscape -papersize Tabloid
+[ "$RC" -eq 4 ] || fail "a typo: exit $RC; $(cat "$CLIENT_ERR")"
+for want in "Warning\[[^]]*\]: papersize TABLOID: the printer Virtual A4 cannot print on it; using its default, A4" \
+  "Error\[[^]]*\]: Unknown option -orientaton" "Error\[[^]]*\]: Unknown option landscape"; do
+  grep -qE "^$WORKDIR/job.txt: $want\$" "$CLIENT_ERR" || fail "a typo: standard error lacks '$want':
+$(cat "$CLIENT_ERR")"
+done
+echo "a mistyped option and a paper the printer cannot do reach the client, exit 4: ok"
+
+# --- a 500-page report on Legal outlasts -timeout; a client that gave up meanwhile -------
+awk 'BEGIN { for (p = 1; p <= 500; p++) { for (i = 1; i <= 60; i++) printf "page %03d line %02d of a long report\r\n", p, i
+                                            printf "\f" } }' >"$WORKDIR/long.txt"
+before=$(jobs_count)
+started=$SECONDS
+"$CLIENT" "${SERVER[@]}" -timeout 2 -quiet -papersize legal "$WORKDIR/long.txt" >"$WORKDIR/long.out" 2>&1 &
+long=$!
+sleep 1
+# Sent into the backlog while the server prints, then given up.
+printf 'never printed\r\n' >"$WORKDIR/gone.txt"
+"$CLIENT" "${SERVER[@]}" "$WORKDIR/gone.txt" >/dev/null 2>&1 &
+gone=$!
+sleep 1
+kill -TERM "$gone"
+wait "$gone" || true
+rc=0
+wait "$long" || rc=$?
+[ "$rc" -eq 0 ] || fail "the long report: exit $rc; $(cat "$WORKDIR/long.out")"
+# Else the case proves nothing about the wait.
+[ $((SECONDS - started)) -gt 4 ] || fail "the long report took $((SECONDS - started)) s, not enough to outlast -timeout"
+poll eval 'server_log "$RUNDIR" | grep -qF "the client has gone before its job was printed"' ||
+  fail "the server did not drop the job of the client that had gone: $(server_log "$RUNDIR" | tail -5)"
+[ "$(jobs_count)" -eq $((before + 1)) ] || fail "$(($(jobs_count) - before)) printouts, expected the long one alone"
+job=$(job_files "$SPOOL" | tail -n 1)
+[ "$(grep -c '^%%Page:' "$job")" -eq 500 ] && [ "$(readback pagesize "$job" | sort -u)" = '612 1008' ] ||
+  fail "the long report: $(grep -c '^%%Page:' "$job") pages on $(readback pagesize "$job" | sort -u)"
+[ -z "$(find "$RUNDIR" -name 'tmpFilename*' -newer "$WORKDIR/gone.txt")" ] || fail "the dropped job's document was left"
+echo "a 500-page report on Legal without a client time-out; the job of a client that had gone is dropped: ok"
 
 # --- a response name that leaves the output directory ------------------------------------
 # A server that trusts its clients lets '../escaped.txt' through: its print program writes

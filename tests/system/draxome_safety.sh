@@ -80,7 +80,7 @@ job "-response $Z\\victim.txt"
   fail "trusted -response: $GOT"
 printf -- '-hcenter secretword' >"$OUT/options.ini"
 job "-open doc.txt -cmdfile $Z\\options.ini"
-[[ $(types) == *"4102 closed" ]] && grep -F 'Unknown option secretword' "$RUNDIR/prnlog.txt" >/dev/null ||
+[[ $(types) == *"4102 closed" ]] && cat "$WORKDIR/got/"* | grep -F 'Unknown option secretword' >/dev/null ||
   fail "trusted -cmdfile: $GOT"
 before=$(jobs_count)
 job "-listenaddr -open $Z\\secret.txt"
