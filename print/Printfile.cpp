@@ -21,6 +21,14 @@ namespace {
 
 const char* const kNoPrinter = "Printfile::printfile(): no printer selected; use '-printername' to specify one";
 
+// A file of no bytes at all would print one blank page. A file that cannot be opened is
+// not empty: opening it again names the failure.
+bool isEmptyFile(const char* path)
+{
+    UFile file;
+    return path[0] != '\0' && file.open(path, "rb") && std::fgetc(file.get()) == EOF && !std::ferror(file.get());
+}
+
 } // namespace
 
 Printfile::Printfile(const PrintArgs& options)
@@ -122,8 +130,9 @@ int Printfile::layout()
     }
     mPage = PageGeometry();
     PageFitter fitter(mArgs, mDevice, mPage);
-    if (!fitter.measure() || !mDocument.count(mReader) || !fitter.fitFont(mDocument.maxLength())
-        || !mDocument.read(mReader, mArgs.filename))
+    const bool fitted = fitter.measure() && mDocument.count(mReader) && fitter.fitFont(mDocument.maxLength());
+    mOptionsRefused = fitter.refused();
+    if (!fitted || !mDocument.read(mReader, mArgs.filename))
         return -1;
     fitter.countLinesPerPage();
     if (!mPagination.paginate(mDocument.lines(), mDocument.totalLines(), mPage.linesPerPage))
@@ -237,6 +246,13 @@ bool Printfile::startPrinting()
     if (job.handsOver())
         return job.copyAndRun();
 
+    if (isEmptyFile(mArgs.filename)) {
+        UString warning("Printfile::startPrinting(): the file '");
+        warning += mArgs.filename;
+        warning += "' is empty: nothing to print";
+        ULog::write(warning, ULog::Warning);
+        return true;
+    }
     if (mArgs.direct) {
         if (draxomeDirect())
             return true;

@@ -179,10 +179,12 @@ bool Startup::writesClosingLine(const PrintArgs& o)
     return true;
 }
 
-bool Startup::printJob()
+int Startup::printJob()
 {
     Printfile job;
-    return job.startPrinting();
+    if (job.startPrinting())
+        return kOk;
+    return job.optionsRefused() ? kBadOptions : kJobFailed;
 }
 
 int Startup::run(const char* commandLine, Job job)
@@ -208,9 +210,9 @@ int Startup::run(const char* commandLine, Job job)
     adjust(args);
     describe(args);
 
-    const bool done = job != nullptr && job();
+    const int code = job != nullptr ? job() : kJobFailed;
 
     if (writesClosingLine(args))
         info(kClosingLine);
-    return done ? kOk : kJobFailed;
+    return code;
 }

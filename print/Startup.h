@@ -9,20 +9,21 @@ class PrintArgs;
 // function hands its command line here and returns what this returns.
 class Startup {
 public:
-    // The job step: runs the job on the global options as start-up left them; true when
-    // it succeeded.
-    typedef bool (*Job)();
+    // The job step: runs the job on the global options as start-up left them; its exit
+    // code (kOk, kJobFailed, or kBadOptions for options this printer's page cannot hold).
+    typedef int (*Job)();
 
     static constexpr int kOk = 0;
     static constexpr int kJobFailed = 1;
     static constexpr int kBadOptions = -1;
 
     // The whole run on the global options record: 0 when the job succeeded, 1 when it
-    // failed, -1 when the options could not be parsed (nothing more is logged then).
+    // failed, -1 when the options could not be parsed (nothing more is logged then) or the
+    // job refused them.
     static int run(const char* commandLine, Job job);
     // The program's job step: a job object with its copy of the options as start-up left
     // them, for the length of the job.
-    static bool printJob();
+    static int printJob();
 
     // The log file and its size limit (with log set): a file larger than logsize bytes is
     // emptied; one that can be neither opened nor created turns log off. Then, log or not,

@@ -170,10 +170,11 @@ TEST_F(DrawTest, PagesAreSelectedByListOrByIndex)
     Lines lines(6, "head");
     for (int p = 1; p <= 5; ++p)
         lines.push_back("page" + std::to_string(p) + "\f");
-    ASSERT_TRUE(args.addPages("2,4,9"));
+    // 4- runs to the end of the document, whatever its length.
+    ASSERT_EQ(nullptr, args.addPages("2 4-"));
     ASSERT_EQ(0, print(crlf(lines)));
-    EXPECT_EQ((Lines { "0 0 page2", "0 0 page4" }), texts());
-    EXPECT_EQ(2, device->pagesEnded());
+    EXPECT_EQ((Lines { "0 0 page2", "0 0 page4", "0 0 page5" }), texts());
+    EXPECT_EQ(3, device->pagesEnded());
     // A page by index ignores the list; one beyond the document is refused.
     ASSERT_EQ(0, layOut(crlf(lines)));
     device->clearCalls();
