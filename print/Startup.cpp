@@ -31,8 +31,9 @@ void copyField(char* field, const char* text)
     std::snprintf(field, PrintArgs::kTextSize, "%s", text);
 }
 
-// Empties the log file when it has grown beyond the limit; false when it can be neither
-// opened nor created.
+// Moves the log file to its ".1" when it has grown beyond the limit, so the run starts a
+// new one and every line of this run stays in it; false when it can be neither opened nor
+// created.
 bool limitLogFile(const char* path, std::int32_t limit)
 {
     UFile log(path, "r+b");
@@ -41,7 +42,7 @@ bool limitLogFile(const char* path, std::int32_t limit)
     std::fseek(log.get(), 0, SEEK_END);
     const long size = std::ftell(log.get());
     log.close();
-    if (size > static_cast<long>(limit))
+    if (size > static_cast<long>(limit) && !ULog::rotate(path))
         return UFile(path, "wb").isOpen();
     return true;
 }
@@ -80,6 +81,10 @@ const char* Startup::paperName(int papersize)
 
 void Startup::settleLog(PrintArgs& o)
 {
+    // The first lines of every run, and whole runs with -disablelog, go to the default
+    // log: it is held to the same limit, or it would grow with every job.
+    const PrintArgs defaults;
+    limitLogFile(defaults.logfile, o.logsize);
     if (o.log) {
         copyField(o.logpath, o.logfile);
         if (!limitLogFile(o.logpath, o.logsize))

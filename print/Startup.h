@@ -25,9 +25,9 @@ public:
     // them, for the length of the job.
     static int printJob();
 
-    // The log file and its size limit (with log set): a file larger than logsize bytes is
-    // emptied; one that can be neither opened nor created turns log off. Then, log or not,
-    // the log stream is set to logpath.
+    // The log files and their size limit: "prnlog.txt", and with log set the log file, are
+    // moved to their ".1" when larger than logsize bytes; a log file that can be neither
+    // opened nor created turns log off. Then, log or not, the log stream is set to logpath.
     static void settleLog(PrintArgs& options);
     // The settings start-up decides, in order: the banner height, the printer, font and
     // resolution lists, the default printer and the resolution.

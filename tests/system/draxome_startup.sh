@@ -13,7 +13,7 @@ set -euo pipefail
 make_workdir
 draxome_setup "$1" "$2"
 hyphens="Info: -----------------------------------------"
-fresh() { rm -f "$RUNDIR"/*.txt "$RUNDIR"/*.log; }
+fresh() { rm -f "$RUNDIR"/*.txt "$RUNDIR"/*.log "$RUNDIR"/*.1; }
 printf 'a line to print\r\n' >"$RUNDIR/job.dat"
 : >"$RUNDIR/empty.dat"
 mkdir -p "$RUNDIR/folder"
@@ -42,12 +42,17 @@ fresh
 head -c 10001 /dev/zero | tr '\0' '~' >"$RUNDIR/job.log"
 draxome -open job.dat -logfile job.log
 expect_rc 0 "printing with a 10001-byte log"
-[ "$(head -c 5 "$RUNDIR/job.log")" = "Info[" ] && ! grep -q '~' "$RUNDIR/job.log" || fail "a log of 10001 bytes was not emptied"
+[ "$(head -c 5 "$RUNDIR/job.log")" = "Info[" ] && ! grep -q '~' "$RUNDIR/job.log" && [ "$(tr -d '~' <"$RUNDIR/job.log.1" | wc -c)" -eq 0 ] &&
+  [ "$(wc -c <"$RUNDIR/job.log.1")" -eq 10001 ] || fail "a log of 10001 bytes was not moved to job.log.1"
 head -c 10000 /dev/zero | tr '\0' '~' >"$RUNDIR/job.log"
 draxome -open job.dat -logfile job.log
 [ "$(head -c 10000 "$RUNDIR/job.log" | tr -d '~' | wc -c)" -eq 0 ] && [ "$(tail -c +10001 "$RUNDIR/job.log" | head -c 5)" = "Info[" ] ||
   fail "a log of 10000 bytes was not kept and appended to"
-echo "log size limit: 10001 bytes emptied, 10000 kept and appended to: ok"
+# The default log is held to the same limit, also with -disablelog.
+head -c 20000 /dev/zero | tr '\0' '~' >"$RUNDIR/prnlog.txt"
+draxome -disablelog -logsize 15000 -open job.dat
+[ "$(head -c 20000 "$RUNDIR/prnlog.txt.1" | tr -d '~' | wc -c)" -eq 0 ] && ! grep -q '~' "$RUNDIR/prnlog.txt" || fail "-disablelog: prnlog.txt of 20000 bytes was not moved"
+echo "log size limit: 10001 bytes moved to job.log.1, 10000 kept and appended to, prnlog.txt with -disablelog: ok"
 
 fresh
 draxome -disablelog -logfile other.log -open job.dat
