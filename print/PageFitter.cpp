@@ -183,4 +183,10 @@ void PageFitter::countLinesPerPage()
     // measure() refused a page without room for one line; a device whose sizes changed
     // since must still not get an empty first page and every later line beyond the paper.
     mPage.linesPerPage = std::max(1, trunc32(static_cast<double>(mPage.height) / mPage.pitch()));
+    // The banner stands below the last line. Where that would reach past the printable
+    // area (no bottom margin to take it) and clip it on paper, the last line's slot is
+    // the banner's.
+    if (mArgs.banner[0] != '\0' && mPage.linesPerPage > 1
+        && mPage.pitch() * mPage.linesPerPage + mPage.topPx + mPage.bannerPx(mArgs.hbanner) > mPage.fullHeight())
+        --mPage.linesPerPage;
 }

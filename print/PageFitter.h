@@ -27,7 +27,8 @@ public:
     // (logged) when a font cannot be selected or measured, or when not one character fits
     // between the margins.
     bool fitFont(int maxLength);
-    // How many lines a page holds; at least one.
+    // How many lines a page holds, the banner's slot below them inside the printable area
+    // where one line can give way to it; at least one.
     void countLinesPerPage();
     // Whether measure() or fitFont() refused the options: margins or text sizes that leave
     // no room on this printer's page.

@@ -13,6 +13,7 @@
 #include "printer/SelectedObject.h"
 #include "printer/printerinfo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -78,7 +79,13 @@ int Printfile::openFile()
         return -1;
     }
     if (!mFile.open(mArgs.filename, "rb")) {
+        const std::string why = UOs::systemErrorText();
         ULog::write("fopen(filename, \"rb\"): cannot open file", ULog::Error);
+        UString named("Printfile::openFile(): cannot open '");
+        named += mArgs.filename;
+        named += "': ";
+        named += why.c_str();
+        ULog::write(named, ULog::Error);
         return -1;
     }
     mReader.attach(mFile.get());
@@ -112,6 +119,9 @@ int Printfile::initPrinter()
         ULog::write("reset_printer(printername, hdcPrinter, orientation, papersize): cannot set orientation or "
                     "papersize or both; Using default settings...",
             ULog::Warning);
+    // What the driver made of the resolution asked for: it may round it to one it has.
+    std::snprintf(message, sizeof message, "\tresolution in use=%dx%d", mDevice->dpiX(), mDevice->dpiY());
+    ULog::write(message, ULog::Info);
     return 0;
 }
 
@@ -228,13 +238,16 @@ bool Printfile::printBanner(PrintDevice* dc, double pitch)
     if (mArgs.banner[0] == '\0')
         return false;
     // From the printable height: a page with margins gets a smaller banner.
-    const int bannerHeight = clamp32(static_cast<long long>(mArgs.hbanner) * mPage.height / mPage.heightMM) / 10;
+    const int bannerHeight = mPage.bannerPx(mArgs.hbanner);
     SelectedObject font(dc, Graphics::select_font(dc, bannerHeight, 0, mArgs.fontface, Graphics::Bold));
     if (!font.selected()) {
         ULog::write("Printfile::printBanner(): Graphics::select_font(): could set font", ULog::Error);
         return false;
     }
-    const int y = trunc32(pitch * mPage.linesPerPage + mPage.topPx);
+    // Below the last line; a page of one line and no room below it still gets its banner
+    // inside the printable area, over the line's foot.
+    const int y = trunc32(std::min<double>(pitch * mPage.linesPerPage + mPage.topPx,
+        static_cast<double>(mPage.fullHeight() - bannerHeight)));
     return dc->textOut(mPage.leftPx, y, mArgs.banner, static_cast<int>(std::strlen(mArgs.banner)), nullptr);
 }
 

@@ -203,6 +203,12 @@ TEST_F(DrawTest, TheBannerGoesBelowAFullPageInAFontFromThePrintableHeight)
         (Ints { font.font.height, font.font.width, banner.x, banner.y, banner.object }));
     EXPECT_EQ("Monthly report", banner.text);
     EXPECT_EQ(0, device->liveObjects());
+    // Without margins, 81 lines would leave the banner (23 pixels) 17 pixels past the
+    // page: the 81st line's slot is the banner's.
+    args.top = args.bottom = 0;
+    ASSERT_EQ(0, print(crlf({ "a", "b" })));
+    EXPECT_EQ((Ints { 80, static_cast<int>(3358.0 * 35 / 284 / 10 * 80) }),
+        (Ints { job->page().linesPerPage, callsOf(RecordingDevice::TextOut).at(0).y }));
 }
 
 TEST_F(DrawTest, FailuresEndTheJobWithTheirMessages)

@@ -113,8 +113,9 @@ TEST_F(Startup_, TheProgramsJobPrintsLaidOutRawOrNotAtAll)
     EXPECT_EQ("Nightly", letter->rawDocuments[0].name);
     EXPECT_EQ("first line\r\n", readFile("out/x/job.txt"));
     std::filesystem::create_directory("adir");
-    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not copy 'job.txt' to 'adir'", kHyphens }),
-        run("-open job.txt -copy adir", 2, Startup::printJob));
+    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not copy 'job.txt' to 'adir'",
+                  "Error: Printfile::startPrinting(): cannot copy 'job.txt' to 'adir': error 21: Is a directory", kHyphens }),
+        run("-open job.txt -copy adir", 3, Startup::printJob));
     EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not parse document", kHyphens }),
         run("-open missing.txt", 2, Startup::printJob));
     EXPECT_EQ(Startup::kJobFailed, gExit);
