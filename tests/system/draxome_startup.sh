@@ -112,5 +112,12 @@ for ((i = 0; i < ${#draxome_cases[@]}; i += 3)); do
   [ "${draxome_cases[i + 1]}" != 0 ] || [ "$(log_of prnlog.txt | tail -n 1)" = "$hyphens" ] || fail "a printed job ends without the hyphen line"
 done
 [ "$(log_of prnlog.txt | wc -l)" -eq 2 ] && [ ! -e "$RUNDIR/job.log" ] || fail "options that do not parse: $(log_of prnlog.txt)"
-echo "exit codes: 0 printed; 1 unknown printer, missing file, directory; -1 (255) options that do not parse: ok"
-[ "$(jobs_count)" -eq 7 ] || fail "expected 7 printed jobs, found $(jobs_count)"
+fresh
+draxome -open job.dat -resolution 333 333
+expect_rc 0 "-resolution 333 333"
+# The driver rounds a resolution it does not have to its own; the log says which.
+expect_line prnlog.txt $'Info: \tchosen resolution=333x333'
+expect_line prnlog.txt $'Info: \tresolution in use=600x600'
+echo "exit codes: 0 printed, also an empty file; 1 unknown printer, missing file, directory; -1 (255) options that do not parse: ok"
+# The empty file and the refused options printed nothing.
+[ "$(jobs_count)" -eq 9 ] || fail "expected 9 printed jobs, found $(jobs_count)"
