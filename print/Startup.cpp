@@ -205,8 +205,12 @@ int Startup::run(const char* commandLine, Job job)
     UString received("Command line: ");
     received += text;
     info(received.str());
-    if (args.parse(text) == -1)
+    if (args.parse(text) == -1) {
+        // Refused runs log into the default log too; many in a row must not grow it
+        // without bound.
+        limitLogFile(args.logpath, args.logsize);
         return kBadOptions;
+    }
 
     settleLog(args);
 

@@ -138,4 +138,9 @@ TEST_F(Startup_, TheProgramsJobPrintsLaidOutRawOrNotAtAll)
         EXPECT_TRUE(std::none_of(log.begin(), log.end(),
             [](const std::string& l) { return l == "Info: Start printing..."; })) << std::get<0>(c);
     }
+    // Refused runs keep the default log within its limit too.
+    writeFile("prnlog.txt", std::string(20000, '~'));
+    run("-open job.txt -pages x", 0, Startup::printJob);
+    EXPECT_EQ(0u, readFile("prnlog.txt.1").find(std::string(20000, '~') + "Info["));
+    EXPECT_FALSE(std::filesystem::exists("prnlog.txt"));
 }
