@@ -17,6 +17,11 @@ public:
     // Waits until the started program has ended, and gives up the handle. Its exit status
     // is not asked for.
     static void wait(std::intptr_t handle);
+    // Waits at most ms for the program to end: true when it has (and the handle is given
+    // up), false when it still runs and the handle stays the caller's.
+    static bool waitFor(std::intptr_t handle, int ms);
+    // Ends the program at once, waits until it has gone and gives up the handle.
+    static void terminate(std::intptr_t handle);
     // Gives up the handle of a program that is left running.
     static void release(std::intptr_t handle);
 };

@@ -3,6 +3,7 @@
 #include "common/UVector.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -74,6 +75,30 @@ void UProcess::wait(std::intptr_t handle)
         return;
     while (waitpid(static_cast<pid_t>(handle), nullptr, 0) < 0 && errno == EINTR) {
     }
+}
+
+bool UProcess::waitFor(std::intptr_t handle, int ms)
+{
+    if (handle == kFailed)
+        return true;
+    // waitpid has no time limit of its own: look again every few milliseconds.
+    const int stepMs = 10;
+    for (int waited = 0;; waited += stepMs) {
+        const pid_t r = waitpid(static_cast<pid_t>(handle), nullptr, WNOHANG);
+        if (r != 0 && !(r < 0 && errno == EINTR))
+            return true;
+        if (waited >= ms)
+            return false;
+        usleep(stepMs * 1000);
+    }
+}
+
+void UProcess::terminate(std::intptr_t handle)
+{
+    if (handle == kFailed)
+        return;
+    kill(static_cast<pid_t>(handle), SIGKILL);
+    wait(handle);
 }
 
 void UProcess::release(std::intptr_t handle)

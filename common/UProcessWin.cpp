@@ -37,6 +37,24 @@ void UProcess::wait(std::intptr_t handle)
     CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
+bool UProcess::waitFor(std::intptr_t handle, int ms)
+{
+    if (handle == kFailed)
+        return true;
+    if (WaitForSingleObject(reinterpret_cast<HANDLE>(handle), static_cast<DWORD>(ms < 0 ? 0 : ms)) == WAIT_TIMEOUT)
+        return false;
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+    return true;
+}
+
+void UProcess::terminate(std::intptr_t handle)
+{
+    if (handle == kFailed)
+        return;
+    TerminateProcess(reinterpret_cast<HANDLE>(handle), 1);
+    wait(handle);
+}
+
 void UProcess::release(std::intptr_t handle)
 {
     if (handle != kFailed)

@@ -84,6 +84,8 @@ bool USock::listen(int backlog) { return USockSys::listenOn(sock, backlog); }
 
 bool USock::accept(USock& client) { return client.attach(USockSys::acceptNext(sock)); }
 
+bool USock::awaitClient(double seconds) { return USockSys::waitReady(sock, false, wholeMs(seconds * 1000.0)); }
+
 bool USock::connect()
 {
     USockSys::Endpoint to;

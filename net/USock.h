@@ -41,6 +41,9 @@ public:
     bool listen();
     bool listen(int backlog);
     bool accept(USock& client);
+    // Waits at most seconds for a client to accept; false when none came (or a signal cut
+    // the wait short), so a listening loop can look at other things between clients.
+    bool awaitClient(double seconds);
     // The client side of open: connects to address and port.
     bool connect();
     enum ConnectResult { Connected, ConnectFailed, ConnectTimedOut };

@@ -147,11 +147,11 @@ int USockSys::transfer(Handle h, bool sending, char* buf, int n, bool& broken)
     return static_cast<int>(r);
 }
 
-void USockSys::waitReady(Handle h, bool forWrite, int ms)
+bool USockSys::waitReady(Handle h, bool forWrite, int ms)
 {
     pollfd p;
     p.fd = fd(h);
     p.events = forWrite ? POLLOUT : POLLIN;
     p.revents = 0;
-    ::poll(&p, 1, ms);
+    return ::poll(&p, 1, ms) > 0;
 }

@@ -51,7 +51,8 @@ bool endpointOf(Handle h, bool peer, Endpoint& out);
 // One send or recv of at most n bytes, flags 0 (and no SIGPIPE). broken: the connection
 // is gone (an orderly close on receiving, or an error other than "would block").
 int transfer(Handle h, bool sending, char* buf, int n, bool& broken);
-// Waits at most ms until the socket can take (forWrite) or give bytes.
-void waitReady(Handle h, bool forWrite, int ms);
+// Waits at most ms until the socket can take (forWrite) or give bytes; false when the
+// time ran out first (or the wait was interrupted).
+bool waitReady(Handle h, bool forWrite, int ms);
 
 } // namespace USockSys

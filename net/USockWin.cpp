@@ -159,11 +159,11 @@ int USockSys::transfer(Handle h, bool sending, char* buf, int n, bool& broken)
     return r;
 }
 
-void USockSys::waitReady(Handle h, bool forWrite, int ms)
+bool USockSys::waitReady(Handle h, bool forWrite, int ms)
 {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(sk(h), &set);
     timeval tv = msTimeval(ms);
-    ::select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &tv);
+    return ::select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &tv) > 0;
 }

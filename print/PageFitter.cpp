@@ -23,8 +23,8 @@ bool PageFitter::measure()
     p.heightMM = mDevice->heightMM();
     char message[1000];
     // Every later size is a ratio of these; a device that answers no size would make them
-    // divisions by zero.
-    if (p.width < 0 || p.height < 0 || p.widthMM <= 0 || p.heightMM <= 0) {
+    // divisions by zero, and a page of no pixels holds no line.
+    if (p.width <= 0 || p.height <= 0 || p.widthMM <= 0 || p.heightMM <= 0) {
         std::snprintf(message, sizeof message,
             "Printfile::printfile(): GetDeviceCaps(): the printer reports no page size (%dx%d pixels, %dx%d "
             "milimeters)",

@@ -16,6 +16,9 @@
 #include "server/PJobGuard.h"
 #include "server/PJobStaging.h"
 #include "server/PPrintProgram.h"
+#include "server/PServerControl.h"
+
+#include <string>
 
 const char* const PExchange::kSource = "unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )";
 
@@ -252,15 +255,36 @@ bool PExchange::runPrintProgram()
         logError("PPrinterServer::dispatch(): could not find velquin.exe or draxome.exe");
         sendAbort("Could not find velquin.exe or draxome.exe",
                   "For printer server to work, velquin.exe or draxome.exe must be in the current directory");
-    } else if (!PPrintProgram::runJob(program, argv.data(), mOptions.view)) {
-        UString line("PPrinterServer::dispatch(): could not spawn process ");
-        line += program;
-        logError(line.str());
-        sendDefaultAbort();
     } else {
-        started = true;
+        switch (PPrintProgram::runJob(program, argv.data(), mOptions.view)) {
+        case PPrintProgram::Ran:
+            started = true;
+            break;
+        case PPrintProgram::NotStarted: {
+            UString line("PPrinterServer::dispatch(): could not spawn process ");
+            line += program;
+            logError(line.str());
+            sendDefaultAbort();
+            break;
+        }
+        case PPrintProgram::EndedByStop:
+            endStoppedJob();
+            break;
+        }
     }
     return started;
+}
+
+void PExchange::endStoppedJob()
+{
+    UString description("The server was asked to stop and the job did not end within ");
+    description += std::to_string(PServerControl::graceSeconds()).c_str();
+    description += " seconds. Send it again when the server is back.";
+    sendAbort("The server is stopping: the job was ended before it finished", description);
+    // Nobody will come back for what the job left: it must not wait for the next start.
+    UDirListing::removeFile(PJobStaging::commandFileName(mStamp).str());
+    UDirListing::removeFile(PJobStaging::jobFileName(mStamp).str());
+    UDirListing::removeFile(PJobStaging::jobLogName(mStamp).str());
 }
 
 void PExchange::sendAbort(USockMAbort& abort)

@@ -49,6 +49,9 @@ private:
     bool writeCommandFile();
     // Launch line, program lookup, start and (unless -view) the wait.
     bool runPrintProgram();
+    // The print program was ended because the server stops: the client is told, and the
+    // job's staged files go.
+    void endStoppedJob();
 
     // Reads the next type code; for an abort the rest of it, else, when the code is the
     // expected one, the body with message.read.

@@ -3,6 +3,7 @@
 #include "common/UDirListing.h"
 #include "common/UProcess.h"
 #include "common/UString.h"
+#include "server/PServerControl.h"
 
 const char* const PPrintProgram::kPrintProgram = "draxome.exe";
 const char* const PPrintProgram::kOutsideProgram = "velquin.exe";
@@ -16,18 +17,26 @@ const char* PPrintProgram::findPrintProgram()
     return nullptr;
 }
 
-bool PPrintProgram::runJob(const char* program, char* const* argv, bool view)
+PPrintProgram::JobRun PPrintProgram::runJob(const char* program, char* const* argv, bool view)
 {
     const std::intptr_t process = UProcess::startNoWait(program, argv);
     if (process == UProcess::kFailed)
-        return false;
+        return NotStarted;
     // A program left running with -view still holds a handle; it is given up at once so
     // that -view jobs do not pile up handles for the life of the server.
-    if (view)
+    if (view) {
         UProcess::release(process);
-    else
-        UProcess::wait(process);
-    return true;
+        return Ran;
+    }
+    // Short waits, so a stop request is seen while the job runs.
+    const int lookMs = 200;
+    while (!UProcess::waitFor(process, lookMs)) {
+        if (PServerControl::graceOver()) {
+            UProcess::terminate(process);
+            return EndedByStop;
+        }
+    }
+    return Ran;
 }
 
 bool PPrintProgram::runInventory(const char* program)

@@ -13,10 +13,12 @@ public:
     // goes while the server runs is noticed at the next job.
     static const char* findPrintProgram();
 
+    enum JobRun { Ran, NotStarted, EndedByStop };
     // Starts program with the null-terminated argument vector without waiting and, unless
-    // view is set, waits until it has ended. False when it could not be started. The
+    // view is set, waits until it has ended. When the server is asked to stop meanwhile,
+    // the program gets the grace time to end and is then ended itself (EndedByStop). The
     // vector stays the caller's to release.
-    static bool runJob(const char* program, char* const* argv, bool view);
+    static JobRun runJob(const char* program, char* const* argv, bool view);
 
     // Start-up's inventory run: program, "-printlist", "-fontlist", "-ver", awaited.
     // False when it could not be started.

@@ -5,6 +5,7 @@
 #include "server/PExchange.h"
 #include "server/PJobHistory.h"
 #include "server/PJobStaging.h"
+#include "server/PServerControl.h"
 #include "server/PUptime.h"
 
 #include <new>
@@ -13,6 +14,8 @@
 namespace {
 
 void logError(const char* msg) { ULog::write(msg, ULog::Error); }
+
+const double kStopLookSeconds = 0.2;
 
 } // namespace
 
@@ -36,7 +39,15 @@ bool PPrinterServer::run(const UString& host, int port)
     where += ":";
     where += std::to_string(port).c_str();
     ULog::write(where, ULog::Info);
+    PServerControl::listening();
     for (;;) {
+        if (PServerControl::stopRequested()) {
+            ULog::write("PPrinterServer::run(): stop requested: no more connections accepted", ULog::Info);
+            return true;
+        }
+        // Short waits, so a stop request is seen even when no client comes.
+        if (!listener.awaitClient(kStopLookSeconds))
+            continue;
         USockTcp* connection = new (std::nothrow) USockTcp;
         if (connection == nullptr || !listener.accept(*connection)) {
             delete connection;

@@ -7,9 +7,9 @@
 // ones wait in the listen backlog.
 class PPrinterServer {
 public:
-    // Listens on host and port and serves every connection in turn. Returns false, after
-    // its log line, only when the socket cannot be opened, bound or listened on, or when
-    // accepting fails.
+    // Listens on host and port and serves every connection in turn until a stop is
+    // requested (then true). Returns false, after its log line, when the socket cannot be
+    // opened, bound or listened on, or when accepting fails.
     static bool run(const UString& host, int port);
 
     // One exchange over the connected USockTcp that run allocated on the heap. Takes the

@@ -120,9 +120,13 @@ int PServerStartup::run(const UString& commandLine)
     }
     PUptime::start();
 
-    // The loop ends only when the server cannot serve: a port in use, say. A scheduler or
-    // service manager must see that as a failure to restart it.
+    // The loop ends on a stop request (exit 0) or when the server cannot serve: a port in
+    // use, say. A scheduler or service manager must see that as a failure to restart it.
     const bool ended = PPrinterServer::run(host, port);
+    // A stopped server leaves its directory as its next start would: without the files
+    // of its jobs.
+    if (ended)
+        removeTemporaryFiles();
     USock::cleanupWSocket();
     ULog::write("\r\n-----------------------------------------\r\n\r\n", ULog::Info);
     return ended ? 0 : 1;

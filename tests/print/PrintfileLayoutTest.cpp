@@ -56,8 +56,8 @@ TEST_F(LayoutTest, TheFontIsFittedToTheLongestLine)
         // An exact hit ends on the width tried before it.
         { 2000, widths(40), false, { 0, 20 }, 20, 20.0f, 0 },
         { 2000, widths(40, 2), false, { 0, 20, 19, 18 }, 19, 20.0f, 0 },
-        // A cell below two pixels takes the narrowest font without a search.
-        { 199, widths(40), false, { 0 }, 1, 1.99f, 0 },
+        // A cell below two pixels takes the narrowest font without a search; one of two is searched.
+        { 199, widths(40), false, { 0 }, 1, 1.99f, 0 }, { 200, widths(40), false, { 0, 2 }, 2, 2.0f, 0 },
         // A device that ignores the width asked for: the search stops at the limit.
         { 2050, widths(40, -1), false, down, 20, 20.5f, 0 } };
     for (const auto& c : cases) {
@@ -149,7 +149,9 @@ TEST_F(LayoutTest, EachFailureEndsTheLayoutWithItsMessage)
         { RecordingDevice::TextExtent, 0,
             "Error: Graphics::get_text_metrics(hdcPrinter, line, width, height);: cannot retrive text width" },
         { RecordingDevice::HeightMM, 0, "Error: Printfile::printfile(): GetDeviceCaps(): the printer reports no page "
-                                        "size (2050x3358 pixels, 197x0 milimeters)" } };
+                                        "size (2050x3358 pixels, 197x0 milimeters)" },
+        { RecordingDevice::WidthPixels, 0, "Error: Printfile::printfile(): GetDeviceCaps(): the printer reports no "
+                                           "page size (0x3358 pixels, 197x284 milimeters)" } };
     caps.widthPixels = 2050;
     charWidth = widths(40);
     for (const auto& c : cases) {

@@ -3,8 +3,10 @@
 // the server's log), and the stand-in print program (StandIn.h) does the job's work.
 #include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
+#include "server/PExchange.h"
 #include "server/PJobStaging.h"
 #include "server/PPrinterServer.h"
+#include "server/PServerControl.h"
 #include "server/PUptime.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/server/StandIn.h"
@@ -15,6 +17,7 @@
 
 #include <chrono>
 #include <functional>
+#include <set>
 #include <future>
 #include <string>
 #include <thread>
@@ -326,4 +329,45 @@ TEST_F(ExchangeTest, ClientsThatGoSilentOrStopReadingAreGivenUpAfterTheLimit)
     });
     EXPECT_EQ(0u, mResult);
     EXPECT_LT(mTook, std::chrono::seconds(10));
+}
+
+TEST_F(ExchangeTest, AStopLetsARunningJobFinishWithinTheGraceThenEndsItAndTheLoop)
+{
+    struct Reset {
+        ~Reset() { PServerControl::reset(); }
+    } reset;
+    PServerControl::requestStop();
+    // The stand-in takes a second: within a grace of five it ends as ever.
+    PServerControl::setGraceSeconds(5);
+    EXPECT_EQ(Strings{"1005 version.txt v5.3.9"}, job(cmdline("-ver -disablelog slow")));
+    EXPECT_EQ(1u, mResult);
+
+    // Past the grace it is ended, the client told, and nothing of the job is left.
+    fs::remove("standin-done.txt");
+    auto staged = [] {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator("."))
+            if (e.path().filename().string().rfind("tmp", 0) == 0)
+                names.insert(e.path().filename().string());
+        return names;
+    };
+    const std::set<std::string> before = staged();
+    PServerControl::setGraceSeconds(0);
+    const Strings got = job(cmdline("-ver -open a.txt slow") + kDocument);
+    EXPECT_EQ((Strings{"1005 version.txt v5.3.9",
+                       "abort:The server is stopping: the job was ended before it finished|The server was asked to stop "
+                       "and the job did not end within 0 seconds. Send it again when the server is back.|" +
+                           std::string(PExchange::kSource)}),
+              got);
+    EXPECT_EQ(0u, mResult);
+    EXPECT_EQ(before, staged());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_FALSE(fs::exists("standin-done.txt")) << "the program went on after it was ended";
+
+    // Between jobs the loop sees the request within its short wait and ends as a success.
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(PPrinterServer::run("127.0.0.1", 0));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_NE(std::string::npos, mLog.text().find("Info: PPrinterServer::run(): stop requested: no more connections "
+                                                  "accepted"));
 }

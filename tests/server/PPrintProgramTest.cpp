@@ -37,15 +37,15 @@ TEST(PPrintProgram, ManyJobsLeaveNoHandleBehind)
     standin::install(dir.path(), "draxome.exe");
     std::string buffer;
     std::vector<char*> argv = UCmdLine::splitInto("draxome.exe -ver", buffer);
-    ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", argv.data(), false));
+    ASSERT_EQ(PPrintProgram::Ran, PPrintProgram::runJob("draxome.exe", argv.data(), false));
     const int before = standin::openHandles();
     for (int i = 0; i < 30; ++i)
-        ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", argv.data(), i % 3 == 0)) << i;
+        ASSERT_EQ(PPrintProgram::Ran, PPrintProgram::runJob("draxome.exe", argv.data(), i % 3 == 0)) << i;
     EXPECT_EQ(before, standin::openHandles());
     UOs::sleepMs(500);
     fs::remove("standin-done.txt");
     writeFile("standin-sleep.txt", "");
-    ASSERT_TRUE(PPrintProgram::runJob("draxome.exe", argv.data(), false));
+    ASSERT_EQ(PPrintProgram::Ran, PPrintProgram::runJob("draxome.exe", argv.data(), false));
     EXPECT_TRUE(fs::exists("standin-done.txt"));
     EXPECT_NE(std::string::npos, testsupport::readFile("standin-args.txt").find("\narg=-ver\n"));
 }
