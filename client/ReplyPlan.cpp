@@ -40,7 +40,9 @@ bool ReplyPlan::read(const std::vector<std::string>& args, std::string& error)
         case JobProtocol::ListenAddr:
         case JobProtocol::AllowRun:
         case JobProtocol::TrustClients:
-        case JobProtocol::ClientTimeout: break;
+        case JobProtocol::ClientTimeout:
+        case JobProtocol::KeepJobs:
+        case JobProtocol::ServerLogSize: break;
         }
     }
     sendsFile = !openFile.empty();

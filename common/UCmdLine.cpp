@@ -7,6 +7,12 @@
 
 namespace {
 
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// A command file written with an editor or by `echo` ends its lines in CR LF or LF: those
+// separate arguments like a blank, else a value would carry the line end.
+bool isBlank(char c) { return c == ' ' || isLineEnd(c); }
+
 // Where the argument that begins at pos ends: the next blank outside a quoted stretch,
 // or the end of the text. Counting and copying both walk with this, so they agree.
 int argumentEnd(const char* text, int length, int pos)
@@ -15,10 +21,22 @@ int argumentEnd(const char* text, int length, int pos)
     for (; pos < length; ++pos) {
         if (text[pos] == '"')
             quoted = !quoted;
-        else if (text[pos] == ' ' && !quoted)
+        else if (isBlank(text[pos]) && !quoted)
             break;
     }
     return pos;
+}
+
+// Where the argument after the blank at end begins. A run of line ends is one blank, so
+// CR LF and empty lines between options make no empty argument.
+int nextStart(const char* text, int length, int end)
+{
+    int next = end + 1;
+    if (isLineEnd(text[end])) {
+        while (next < length && isLineEnd(text[next]))
+            ++next;
+    }
+    return next;
 }
 
 } // namespace
@@ -28,7 +46,8 @@ UCmdLine::~UCmdLine() = default;
 long long UCmdLine::count(const char* text, int length)
 {
     long long n = 1;
-    for (int end = argumentEnd(text, length, 0); end < length; end = argumentEnd(text, length, end + 1))
+    for (int end = argumentEnd(text, length, 0); end < length;
+         end = argumentEnd(text, length, nextStart(text, length, end)))
         ++n;
     return n;
 }
@@ -50,7 +69,7 @@ std::vector<UCmdLine::Span> UCmdLine::spans(const char* text, int length)
 {
     std::vector<Span> all(static_cast<size_t>(count(text, length)));
     Span* span = all.data();
-    for (int start = 0, n = static_cast<int>(all.size()); n > 0; --n, start = span->end + 1, ++span)
+    for (int start = 0, n = static_cast<int>(all.size()); n > 0; --n, start = nextStart(text, length, span->end), ++span)
         *span = argumentAt(text, length, start);
     return all;
 }
@@ -95,7 +114,7 @@ bool UCmdLine::getArgcArgv(UString text, int& argc, char**& argv)
         }
         std::memcpy(vector[i], s + span.valueStart, static_cast<size_t>(span.length));
         vector[i][span.length] = '\0';
-        start = span.end + 1;
+        start = nextStart(s, length, span.end);
     }
     argc = n;
     argv = vector;
@@ -126,7 +145,7 @@ bool UCmdLine::quote(const std::string& arg, std::string& out)
     for (char c : arg) {
         if (c == '"')
             ++quotes;
-        else if (c == ' ')
+        else if (isBlank(c))
             (quotes % 2 == 0 ? blankInEven : blankInOdd) = true;
     }
     // As it stands, the odd segments are the quoted ones; the argument's quotes must pair

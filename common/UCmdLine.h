@@ -6,7 +6,9 @@
 #include <vector>
 
 // Splits a command-line text into an argument vector, and is the base of the option
-// records that parse such a vector. Only the blank separates arguments; a double quote
+// records that parse such a vector. Only the blank separates arguments (a space, a CR or
+// an LF; a run of CR and LF counts as one, so the line ends of a file make no empty
+// arguments); a double quote
 // opens a stretch, up to the next double quote or the end of the text, in which blanks do
 // not separate. An argument that begins with a double quote loses its first and its last
 // character; any other argument is kept as it stands, quotes included. The server, its job
@@ -30,8 +32,8 @@ public:
     // How many arguments the first length bytes of text hold: one more than the blanks
     // that separate. An empty text holds one empty argument.
     static long long count(const char* text, int length);
-    // The argument whose raw spelling begins at start; the next one begins at end + 1
-    // while end < length.
+    // The argument whose raw spelling begins at start; the next one begins after the blank
+    // at end (and the line ends that follow it) while end < length.
     static Span argumentAt(const char* text, int length, int start);
     // Every argument of the first length bytes of text, in order.
     static std::vector<Span> spans(const char* text, int length);

@@ -22,6 +22,7 @@ struct LogState {
     UString streamName;
     int streamCounter = 0;
     ULog::Style style = ULog::ServerStyle;
+    long long limit = 0;
 };
 
 LogState& state()
@@ -67,11 +68,19 @@ void appendLine(const char* line)
     const UString& name = state().streamName;
     if (name.isEmpty())
         return;
+    const size_t length = std::strlen(line);
     UFile existing(name.str(), "r+b");
     if (existing.isOpen()) {
         std::fseek(existing.get(), 0, SEEK_END);
-        std::fwrite(line, 1, std::strlen(line), existing.get());
-        return;
+        const long long size = std::ftell(existing.get());
+        const long long limit = state().limit;
+        if (limit <= 0 || size <= 0 || size + static_cast<long long>(length) <= limit) {
+            std::fwrite(line, 1, length, existing.get());
+            return;
+        }
+        // Full: this file becomes the one generation kept, and the line starts a new one.
+        existing.close();
+        ULog::rotate(name.str());
     }
     UFile created(name.str(), "wb");
     if (created.isOpen())
@@ -179,6 +188,22 @@ bool ULog::setStream(const UString& name, int stream)
     return true;
 }
 
+void ULog::setLimit(long long bytes)
+{
+    LogState& s = state();
+    ULockGuard guard(s.lock);
+    s.limit = bytes;
+}
+
+bool ULog::rotate(const char* name)
+{
+    UString kept(name);
+    kept += ".1";
+    // Windows renames onto no existing file.
+    std::remove(kept.str());
+    return std::rename(name, kept.str()) == 0;
+}
+
 UString ULog::untrusted(const char* text, int most)
 {
     UString out;
@@ -198,4 +223,5 @@ void ULog::reset()
     ULockGuard guard(s.lock);
     s.streamName.clear();
     s.streamCounter = 0;
+    s.limit = 0;
 }

@@ -32,6 +32,13 @@ public:
     [[noreturn]] static void fatal(const char* msg);
 
     static bool setStream(const UString& name, int stream);
+    // A line that would take the log file beyond bytes first moves the file to its name
+    // with ".1" (one generation kept, an older one replaced) and starts a new one; 0, the
+    // start value, is no limit. A program that runs for months keeps its disk.
+    static void setLimit(long long bytes);
+    // Moves the file name to name + ".1", replacing one that is there; false when the
+    // file stays (missing, or held open elsewhere).
+    static bool rotate(const char* name);
 
     // A text that came from a peer, as it may stand in a log line: every byte below 32 or
     // from 127 on becomes '?', so that it can neither end the line nor start one of its
@@ -46,7 +53,7 @@ public:
     // The server's line.
     static void formatPlain(char* out, const char* msg, int type);
 
-    // Back to the state at program start (empty stream, counter 0); for tests.
+    // Back to the state at program start (empty stream, counter 0, no limit); for tests.
     static void reset();
 
     static const char* const kTooLong;

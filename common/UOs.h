@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 // The operating-system seam: the few services whose Windows and POSIX forms differ.
 // UOsWin.cpp and UOsPosix.cpp implement it; the build picks one, so no other code asks
@@ -35,4 +36,10 @@ public:
     static bool isTerminal(std::FILE* stream);
     // The separator this platform's users write; '/' separates everywhere as well.
     static char pathSeparator();
+
+    // What the system says about the failure of the call just made, for a log line:
+    // "error 2: The system cannot find the file specified" on Windows, the C library's
+    // text elsewhere. Call it before anything else can replace the error (writing a log
+    // line does).
+    static std::string systemErrorText();
 };

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -60,3 +61,9 @@ bool UOs::makeDirectory(const char* path) { return ::mkdir(path, 0777) == 0; }
 bool UOs::isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
 char UOs::pathSeparator() { return '/'; }
+
+std::string UOs::systemErrorText()
+{
+    const int code = errno;
+    return "error " + std::to_string(code) + ": " + std::strerror(code);
+}

@@ -49,3 +49,17 @@ bool UOs::makeDirectory(const char* path) { return ::_mkdir(path) == 0; }
 bool UOs::isTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
 
 char UOs::pathSeparator() { return '\\'; }
+
+std::string UOs::systemErrorText()
+{
+    const DWORD code = GetLastError();
+    char text[512] = "";
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                   sizeof text, nullptr);
+    std::string message(text, n);
+    // The system's texts end in a full stop and a line end; a log line has its own end.
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == '.' ||
+                                message.back() == ' '))
+        message.pop_back();
+    return "error " + std::to_string(code) + (message.empty() ? "" : ": " + message);
+}

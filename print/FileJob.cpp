@@ -1,6 +1,7 @@
 #include "print/FileJob.h"
 
 #include "common/ULog.h"
+#include "common/UOs.h"
 #include "common/UProcess.h"
 #include "common/UShell.h"
 #include "common/UString.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <new>
 
 namespace {
@@ -20,6 +22,16 @@ const int kMaxPath = 5000;
 const char* const kDefaultProgram = "default";
 
 void logError(const UString& msg) { ULog::write(msg, ULog::Error); }
+
+// The line after a failure's own: what failed, and what the system said about it.
+UString whyLine(const char* what, const std::string& why)
+{
+    UString line("Printfile::startPrinting(): ");
+    line += what;
+    line += ": ";
+    line += why.c_str();
+    return line;
+}
 
 } // namespace
 
@@ -66,12 +78,19 @@ bool FileJob::copyAndRun()
         ULog::write(msg, ULog::Warning);
     }
     if (!UShell::copyFile(mArgs.filename, mArgs.copytarget)) {
+        const std::string why = UOs::systemErrorText();
         UString msg("Printfile::startPrinting() : could not copy '");
         msg += mArgs.filename;
         msg += "' to '";
         msg += mArgs.copytarget;
         msg += "'";
         logError(msg);
+        UString what("cannot copy '");
+        what += mArgs.filename;
+        what += "' to '";
+        what += mArgs.copytarget;
+        what += "'";
+        logError(whyLine(what.str(), why));
         return false;
     }
     if (mArgs.run)
@@ -90,6 +109,7 @@ bool FileJob::runOn(const char* file)
                              ? UShell::execute("open", file, nullptr, process)
                              : UShell::execute(nullptr, mArgs.runcommand, file, process);
     if (!started) {
+        const std::string why = UOs::systemErrorText();
         // The message names the job's file even when the program ran on its copy.
         UString msg("Printfile::startPrinting() : could not run '");
         msg += mArgs.runcommand;
@@ -97,6 +117,12 @@ bool FileJob::runOn(const char* file)
         msg += mArgs.filename;
         msg += "'";
         logError(msg);
+        UString what("the program '");
+        what += mArgs.runcommand;
+        what += "' could not be started on '";
+        what += file;
+        what += "'";
+        logError(whyLine(what.str(), why));
         return false;
     }
     // The process handle is given up either way; with -response only after the end.
@@ -111,12 +137,19 @@ bool FileJob::runOn(const char* file)
     output += ".out";
     if (UShell::copyFile(output.str(), mArgs.responsepath))
         return true;
+    const std::string why = UOs::systemErrorText();
     UString msg("Printfile::startPrinting() : The executed process '");
     msg += mArgs.runcommand;
     msg += "' did not created the output file '";
     msg += output;
     msg += "'";
     logError(msg);
+    UString what("'");
+    what += output;
+    what += "' could not be copied to the response file '";
+    what += mArgs.responsepath;
+    what += "'";
+    logError(whyLine(what.str(), why));
     return false;
 }
 
@@ -129,7 +162,12 @@ bool FileJob::printDirect()
     UFile file(mArgs.filename, "rb");
     std::FILE* f = file.get();
     if (f == nullptr) {
+        const std::string why = UOs::systemErrorText();
         ULog::write("draxomeDirect(): cannot open file", ULog::Error);
+        UString what("cannot open '");
+        what += mArgs.filename;
+        what += "'";
+        logError(whyLine(what.str(), why));
         return false;
     }
     if (std::fseek(f, 0, SEEK_END) != 0) {

@@ -6,6 +6,7 @@
 #include "printer/PrintDevice.h"
 #include "printer/SelectedObject.h"
 
+#include <algorithm>
 #include <cstdio>
 
 PageFitter::PageFitter(const PrintArgs& options, PrintDevice* device, PageGeometry& page)
@@ -46,15 +47,30 @@ bool PageFitter::measure()
 
     p.width = clamp32(static_cast<long long>(p.width) - p.rightPx - p.leftPx);
     p.height = clamp32(static_cast<long long>(p.height) - p.bottomPx - p.topPx);
-    if (p.width < 0) {
-        p.width = 0;
-        ULog::write("horizontal margins too high", ULog::Warning);
-    }
-    if (p.height < 0) {
-        p.height = 0;
-        ULog::write("vertical margins too high", ULog::Warning);
+    // Not one line between the margins: every page would be blank or hold one line cut
+    // off, hundreds of pages of it.
+    if (p.height < p.pitch()) {
+        std::snprintf(message, sizeof message,
+            "command line: -top %d -bottom %d -htext %s -hline %s: not one line of text fits on the page (%d mm "
+            "high)",
+            mArgs.top, mArgs.bottom, tenths(mArgs.htext).c_str(), tenths(mArgs.hline).c_str(), p.heightMM);
+        return refuse(message);
     }
     return true;
+}
+
+std::string PageFitter::tenths(std::int32_t value)
+{
+    const long long v = value;
+    const long long magnitude = v < 0 ? -v : v;
+    return (v < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
+}
+
+bool PageFitter::refuse(const char* message)
+{
+    mRefused = true;
+    ULog::write(message, ULog::Error);
+    return false;
 }
 
 bool PageFitter::measureW(int fontWidth, const char* warning, int& measured)
@@ -77,13 +93,6 @@ bool PageFitter::measureW(int fontWidth, const char* warning, int& measured)
 bool PageFitter::fitFont(int maxLength)
 {
     PageGeometry& p = mPage;
-    // A document without a character has nothing to fit: the natural font is used, and the
-    // quotient width / 0 is never formed.
-    p.cellWidth = maxLength > 0 ? static_cast<float>(p.width) / static_cast<float>(maxLength) : 0.0f;
-    if (maxLength > 0 && p.cellWidth < 2) {
-        p.fontWidth = 1;
-        return true;
-    }
     int w = 0;
     if (!measureW(0,
             "Graphics::select_font(hdcPrinter, htext, fontface): cannot set specified font for printer; Using "
@@ -91,6 +100,20 @@ bool PageFitter::fitFont(int maxLength)
             w))
         return false;
     p.charWidth = w;
+    if (p.width < w) {
+        char message[1000];
+        std::snprintf(message, sizeof message,
+            "command line: -left %d -right %d -htext %s: not one character fits across the page (%d mm wide)",
+            mArgs.left, mArgs.right, tenths(mArgs.htext).c_str(), p.widthMM);
+        return refuse(message);
+    }
+    // A document without a character has nothing to fit: the natural font is used, and the
+    // quotient width / 0 is never formed.
+    p.cellWidth = maxLength > 0 ? static_cast<float>(p.width) / static_cast<float>(maxLength) : 0.0f;
+    if (maxLength > 0 && p.cellWidth < 2) {
+        p.fontWidth = 1;
+        return true;
+    }
     const long long block = static_cast<long long>(p.charWidth) * maxLength;
     if (maxLength == 0 || block < p.width) {
         p.cellWidth = static_cast<float>(p.charWidth);
@@ -157,13 +180,13 @@ bool PageFitter::searchFontWidth()
 
 void PageFitter::countLinesPerPage()
 {
-    mPage.linesPerPage = trunc32(static_cast<double>(mPage.height) / mPage.pitch());
-    if (mPage.linesPerPage < 1) {
-        // Fewer would leave the first page empty and put every later line on one page
-        // beyond the paper; one line per page at least prints every line.
-        mPage.linesPerPage = 1;
-        ULog::write("Printfile::printfile(): linesPerPage<1: no text line fits between the margins; printing one "
-                    "line per page",
-            ULog::Warning);
-    }
+    // measure() refused a page without room for one line; a device whose sizes changed
+    // since must still not get an empty first page and every later line beyond the paper.
+    mPage.linesPerPage = std::max(1, trunc32(static_cast<double>(mPage.height) / mPage.pitch()));
+    // The banner stands below the last line. Where that would reach past the printable
+    // area (no bottom margin to take it) and clip it on paper, the last line's slot is
+    // the banner's.
+    if (mArgs.banner[0] != '\0' && mPage.linesPerPage > 1
+        && mPage.pitch() * mPage.linesPerPage + mPage.topPx + mPage.bannerPx(mArgs.hbanner) > mPage.fullHeight())
+        --mPage.linesPerPage;
 }

@@ -2,6 +2,9 @@
 
 #include "print/PageGeometry.h"
 
+#include <cstdint>
+#include <string>
+
 class PrintArgs;
 class PrintDevice;
 
@@ -18,19 +21,28 @@ public:
     PageFitter(const PrintArgs& options, PrintDevice* device, PageGeometry& page);
 
     // The page size, the margins and the text and line heights. False (logged) when the
-    // device reports no page size.
+    // device reports no page size, or when not one line fits between the margins.
     bool measure();
     // The grid cell and the font width for a longest line of maxLength characters. False
-    // (logged) when a font cannot be selected or measured.
+    // (logged) when a font cannot be selected or measured, or when not one character fits
+    // between the margins.
     bool fitFont(int maxLength);
-    // How many lines a page holds; at least one (logged when the margins leave less).
+    // How many lines a page holds, the banner's slot below them inside the printable area
+    // where one line can give way to it; at least one.
     void countLinesPerPage();
+    // Whether measure() or fitFont() refused the options: margins or text sizes that leave
+    // no room on this printer's page.
+    bool refused() const { return mRefused; }
 
 private:
+    // A height in tenths of a millimetre as the options spell it: 35 is "3.5".
+    static std::string tenths(std::int32_t value);
+    bool refuse(const char* message);
     bool searchFontWidth();
     bool measureW(int fontWidth, const char* warning, int& measured);
 
     const PrintArgs& mArgs;
     PrintDevice* mDevice;
     PageGeometry& mPage;
+    bool mRefused = false;
 };

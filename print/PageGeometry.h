@@ -1,5 +1,7 @@
 #pragma once
 
+#include "print/PixelMath.h"
+
 #include <cstdint>
 
 // Where a document goes on the page, in device pixels unless named otherwise: the page
@@ -25,4 +27,13 @@ struct PageGeometry {
 
     // The distance of two text lines.
     double pitch() const { return htextPx + hlinePx; }
+    // The height of the device's printable area, margins included.
+    long long fullHeight() const { return static_cast<long long>(height) + topPx + bottomPx; }
+    // A banner's height in pixels for hbanner tenths of a millimetre, scaled by the height
+    // between the margins as the banner has always been (a page with margins gets a
+    // smaller banner).
+    int bannerPx(std::int32_t hbanner) const
+    {
+        return heightMM > 0 ? clamp32(static_cast<long long>(hbanner) * height / heightMM) / 10 : 0;
+    }
 };

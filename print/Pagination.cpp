@@ -50,7 +50,7 @@ bool Pagination::selected(const UVector<int>& pages, int pageNumber)
     if (pages.size() == 0)
         return true;
     for (int i = 0; i < pages.size(); ++i)
-        if (pages.data[i] == pageNumber)
+        if (pages.data[i] == pageNumber || (pages.data[i] < 0 && pageNumber >= -pages.data[i]))
             return true;
     return false;
 }

@@ -18,7 +18,8 @@ public:
     int firstLine(int k) const { return mStarts.data[k]; }
     int endLine(int k) const { return mStarts.data[k + 1]; }
 
-    // Whether page pageNumber (from 1) is among pages; an empty list selects every page.
+    // Whether page pageNumber (from 1) is among pages; an empty list selects every page,
+    // an entry -N page N and every page after it.
     static bool selected(const UVector<int>& pages, int pageNumber);
 
 private:

@@ -141,6 +141,46 @@ std::int32_t readScaled(const char* s, int shift)
 
 std::int32_t readTenths(const char* s) { return readScaled(s, 1); }
 
+// The whole value is a number: a sign, digits and, for a real, a decimal point with more
+// digits and an exponent. A value such as "abc" or "5mm" read as a number would print
+// something nobody asked for.
+bool isNumber(const char* s, bool real)
+{
+    if (*s == '+' || *s == '-')
+        ++s;
+    int digits = 0;
+    for (; isDigit(*s); ++s)
+        ++digits;
+    if (real && *s == '.')
+        for (++s; isDigit(*s); ++s)
+            ++digits;
+    if (digits == 0)
+        return false;
+    if (real && (*s == 'e' || *s == 'E')) {
+        ++s;
+        if (*s == '+' || *s == '-')
+            ++s;
+        if (!isDigit(*s))
+            return false;
+        while (isDigit(*s))
+            ++s;
+    }
+    return *s == '\0';
+}
+
+// "command line: WORD 'VALUE': why": a refused value, named as it was given.
+const char* refusal(const char* word, const char* value, const char* why)
+{
+    static UString line;
+    line = "command line: ";
+    line += word;
+    line += " '";
+    line += ULog::untrusted(value != nullptr ? value : "", 80);
+    line += "': ";
+    line += why;
+    return line.str();
+}
+
 } // namespace
 
 // The print program splits its command line by the same rules as every other program of
@@ -209,7 +249,26 @@ int PrintArgs::parse(const char* text)
     return result;
 }
 
-int PrintArgs::parseArgv(int argc, const char* const* argv) { return parseTokens(argc, argv, 0); }
+int PrintArgs::parseArgv(int argc, const char* const* argv)
+{
+    if (parseTokens(argc, argv, 0) != 0)
+        return -1;
+    // Lines that do not move down the page would print on top of each other, or upwards.
+    if (static_cast<std::int64_t>(htext) + hline <= 0) {
+        char why[120];
+        std::snprintf(why, sizeof why, "with a text height of %d.%d mm the lines would not move down the page",
+            static_cast<int>(htext / 10), static_cast<int>(htext % 10));
+        std::int64_t tenths = hline;
+        const bool negative = tenths < 0;
+        if (negative)
+            tenths = -tenths;
+        char value[32];
+        std::snprintf(value, sizeof value, "%s%lld.%lld", negative ? "-" : "", static_cast<long long>(tenths / 10),
+            static_cast<long long>(tenths % 10));
+        return fail(refusal("hline", value, why));
+    }
+    return 0;
+}
 
 namespace {
 
@@ -249,6 +308,25 @@ const char* store(std::int32_t& field, std::int32_t value)
 const char* set(bool& flag, bool value)
 {
     flag = value;
+    return nullptr;
+}
+
+// A height in millimetres above 0 (at least one tenth): a height of 0 or less prints
+// nothing readable, or every line upside down on a page of its own.
+const char* height(std::int32_t& field, const char* value, const char* word)
+{
+    field = readTenths(value);
+    if (!isNumber(value, true) || field <= 0)
+        return refusal(word, value, "the height must be a number of millimetres, at least 0.1");
+    return nullptr;
+}
+
+// A margin of whole millimetres, 0 or more: a negative one would push text off the paper.
+const char* margin(std::int32_t& field, const char* value, const char* word)
+{
+    field = readInteger(value);
+    if (!isNumber(value, false) || field < 0)
+        return refusal(word, value, "a margin must be a whole number of millimetres, 0 or more");
     return nullptr;
 }
 
@@ -322,9 +400,12 @@ typedef PrintArgs A;
 const int kText = PrintArgs::kTextSize;
 
 const Option kOptions[] = {
-    { "htext", "command line: htext",
-        [](A& o, const char* v) { return nonZero(o.htext, readTenths(v), "command line: htext"); } },
-    { "hline", "command line: hline", [](A& o, const char* v) { return store(o.hline, readTenths(v)); } },
+    { "htext", "command line: htext", [](A& o, const char* v) { return height(o.htext, v, "htext"); } },
+    { "hline", "command line: hline",
+        [](A& o, const char* v) -> const char* {
+            o.hline = readTenths(v);
+            return isNumber(v, true) ? nullptr : refusal("hline", v, "the line spacing must be a number of millimetres");
+        } },
     { "open", "command line: open",
         [](A& o, const char* v) { return text(o.filename, kText, v, "command line: open"); } },
     { "cmdfile", "command line: cmdfile",
@@ -340,11 +421,10 @@ const Option kOptions[] = {
     { "copies", "command line: copies", [](A& o, const char* v) { return chooseCopies(o.copies, v); } },
     { "duplex", "command line: duplex",
         [](A& o, const char* v) { return choose(o.duplex, v, kDuplex, "command line: duplex"); } },
-    { "left", "command line: left", [](A& o, const char* v) { return store(o.left, readInteger(v)); } },
-    { "right", "command line: right", [](A& o, const char* v) { return store(o.right, readInteger(v)); } },
-    { "top", "command line: top", [](A& o, const char* v) { return store(o.top, readInteger(v)); } },
-    { "bottom", "command line: bottom",
-        [](A& o, const char* v) { return store(o.bottom, readInteger(v)); } },
+    { "left", "command line: left", [](A& o, const char* v) { return margin(o.left, v, "left"); } },
+    { "right", "command line: right", [](A& o, const char* v) { return margin(o.right, v, "right"); } },
+    { "top", "command line: top", [](A& o, const char* v) { return margin(o.top, v, "top"); } },
+    { "bottom", "command line: bottom", [](A& o, const char* v) { return margin(o.bottom, v, "bottom"); } },
     { "disablelog", nullptr, [](A& o, const char*) { return set(o.log, false); } },
     { "logsize", "command line: logsize",
         [](A& o, const char* v) { return nonZero(o.logsize, readInteger(v), "command line: logsize"); } },
@@ -371,7 +451,10 @@ const Option kOptions[] = {
     { "hcenter", nullptr, [](A& o, const char*) { return set(o.hcenter, true); } },
     { "pages", "command line: p",
         [](A& o, const char* v) -> const char* {
-            return o.addPages(v) ? nullptr : "command line: p: could not add -pages";
+            if (v[0] == '\0')
+                return "command line: p: could not add -pages";
+            const char* fault = o.addPages(v);
+            return fault != nullptr ? refusal("pages", v, fault) : nullptr;
         } },
     { "view", nullptr, [](A& o, const char*) { return set(o.view, true); } },
     { "copy", "command line: copy",
@@ -450,6 +533,12 @@ int PrintArgs::readCmdfile(int depth)
         if (std::ferror(file.get()) != 0)
             return -1;
         text[n] = '\0';
+        // What an editor or `echo` leaves at the end (a blank, a line end) would make empty
+        // arguments, each logged as an unknown option.
+        size_t end = std::strlen(text);
+        while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\r' || text[end - 1] == '\n'))
+            --end;
+        text[end] = '\0';
     }
 
     int argc = 0;
@@ -461,19 +550,46 @@ int PrintArgs::readCmdfile(int depth)
     return result;
 }
 
-bool PrintArgs::addPages(const char* value)
+const char* PrintArgs::addPages(const char* value)
 {
+    static const char* const kMalformed =
+        "a page list holds page numbers and ranges such as 3, 2-5 or 9- (page 9 to the end)";
     if (value == nullptr || value[0] == '\0')
-        return false;
-    // The leading space lets a number at the very start count as a single page.
-    UString list(" ");
-    list += value;
-    const char* s = list.str();
-    const int length = list.length();
-    auto isSeparator = [](char c) { return c == ',' || c == '-' || c == ' '; };
+        return kMalformed;
+    auto isSeparator = [](char c) { return c == ',' || c == ' '; };
+    auto number = [](const char*& s) {
+        std::int64_t v = 0;
+        for (; isDigit(*s); ++s)
+            v = std::min<std::int64_t>(v * 10 + (*s - '0'), kInt32Max);
+        return v;
+    };
 
-    bool haveLast = false;
-    std::int64_t last = 0;
+    // Checked whole before anything is added: a refused list leaves no pages behind.
+    int items = 0;
+    for (const char* s = value; *s != '\0';) {
+        if (isSeparator(*s)) {
+            ++s;
+            continue;
+        }
+        if (!isDigit(*s))
+            return kMalformed;
+        const std::int64_t first = number(s);
+        std::int64_t last = first;
+        if (*s == '-') {
+            ++s;
+            last = isDigit(*s) ? number(s) : kInt32Max;
+        }
+        if (*s != '\0' && !isSeparator(*s))
+            return kMalformed;
+        if (first < 1)
+            return "no page to print: pages are counted from 1";
+        if (last < first)
+            return "a range that ends before it starts";
+        ++items;
+    }
+    if (items == 0)
+        return kMalformed;
+
     bool full = false;
     auto add = [&](std::int64_t page) {
         if (pages.noEl >= kMaxPages) {
@@ -485,31 +601,32 @@ bool PrintArgs::addPages(const char* value)
         // Out of memory: this page is skipped.
         pages.add(static_cast<int>(page));
     };
-
-    int pos = 0;
-    while (pos < length) {
-        if (pos > 0 && isDigit(s[pos])) {
-            const std::int64_t number = readInteger(s + pos);
-            const char before = s[pos - 1];
-            if (before == ',' || before == ' ') {
-                add(number);
-                last = number;
-                haveLast = true;
-            } else if (before == '-' && haveLast) {
-                // Room for the whole range at once, so a long range does not grow the list
-                // one element at a time.
-                if (number > last && !full) {
-                    const std::int64_t want = std::min<std::int64_t>(number - last, kMaxPages - pages.noEl);
-                    pages.alloc(static_cast<int>((pages.noEl + want) * static_cast<std::int64_t>(sizeof(int))));
-                }
-                for (std::int64_t page = last + 1; page <= number && !full; ++page)
-                    add(page);
-            }
+    for (const char* s = value; *s != '\0';) {
+        if (isSeparator(*s)) {
+            ++s;
+            continue;
         }
-        while (pos < length && !isSeparator(s[pos]))
-            ++pos;
-        if (pos < length)
-            ++pos;
+        const std::int64_t first = number(s);
+        if (*s != '-') {
+            add(first);
+            continue;
+        }
+        ++s;
+        if (!isDigit(*s)) {
+            // To the end of the document, however long it is: one entry, the first page
+            // negated.
+            add(-first);
+            continue;
+        }
+        const std::int64_t last = number(s);
+        // Room for the whole range at once, so a long range does not grow the list one
+        // element at a time.
+        if (!full) {
+            const std::int64_t want = std::min<std::int64_t>(last - first + 1, kMaxPages - pages.noEl);
+            pages.alloc(static_cast<int>((pages.noEl + want) * static_cast<std::int64_t>(sizeof(int))));
+        }
+        for (std::int64_t page = first; page <= last && !full; ++page)
+            add(page);
     }
-    return true;
+    return nullptr;
 }

@@ -13,8 +13,8 @@
 // Which option fills which field (text fields hold at most their size minus one
 // characters; a longer value is refused, never cut):
 //
-//   -htext mm         htext         int32, tenths of a mm (mm x 10, truncated)  default 35
-//   -hline mm         hline         int32, tenths of a mm, 0 allowed             default 0
+//   -htext mm         htext         int32, tenths of a mm (mm x 10, truncated), above 0   default 35
+//   -hline mm         hline         int32, tenths of a mm; htext + hline above 0     default 0
 //   -open path        filename      char[500]                                    default ""
 //   -cmdfile path     cmdfile       char[500], last command file read            default ""
 //   -docname text     docname       char[500], the spooler's document name       default "Raport"
@@ -26,7 +26,7 @@
 //   -copies n         copies        int16: -1 printer default, else 1 to 999
 //   -duplex w         duplex        int16: -1 printer default, 1 none, 2 long, 3 short
 //   -left/-right/-top/-bottom n
-//                     left, right, top, bottom   int32, whole mm               default 0
+//                     left, right, top, bottom   int32, whole mm, 0 or more    default 0
 //   -logfile path     logfile       char[500]                                    default "prnlog.txt"
 //   (start-up)        logpath       char[500], the log actually in use           default "prnlog.txt"
 //   -disablelog       log = false   bool                                         default true
@@ -50,7 +50,8 @@
 //   -run command      run = true,      runcommand   char[500]
 //   -response path    response = true, responsepath char[500]
 //   -zoom real        zoom          int32, stored only
-//   -pages list       pages         UVector<int>, accumulates over every -pages; empty: all
+//   -pages list       pages         UVector<int>, accumulates over every -pages; empty: all;
+//                                   -N: page N and every page after it
 //   -codepage cp      codepage      char[16], "utf-8" or a code page number; empty: the
 //                                   document's bytes are drawn as they are
 class PrintArgs {
@@ -85,8 +86,10 @@ public:
     int parse(const char* text);
     // Parses a token list into this record; 0 or -1.
     int parseArgv(int argc, const char* const* argv);
-    // Adds the page numbers of one -pages value; false only for an empty value.
-    bool addPages(const char* value);
+    // Adds the page numbers of one -pages value: numbers and ranges (2-5, or 9- for page 9
+    // to the end, kept as -9) separated by commas or blanks. Null when added, else why the
+    // value was refused; nothing is added then.
+    const char* addPages(const char* value);
 
     std::int32_t htext;
     std::int32_t hline;

@@ -24,6 +24,14 @@ namespace {
 
 const char* const kNoPrinter = "Printfile::printfile(): no printer selected; use '-printername' to specify one";
 
+// A file of no bytes at all would print one blank page. A file that cannot be opened is
+// not empty: opening it again names the failure.
+bool isEmptyFile(const char* path)
+{
+    UFile file;
+    return path[0] != '\0' && file.open(path, "rb") && std::fgetc(file.get()) == EOF && !std::ferror(file.get());
+}
+
 } // namespace
 
 Printfile::Printfile(const PrintArgs& options)
@@ -73,7 +81,13 @@ int Printfile::openFile()
         return -1;
     }
     if (!mFile.open(mArgs.filename, "rb")) {
+        const std::string why = UOs::systemErrorText();
         ULog::write("fopen(filename, \"rb\"): cannot open file", ULog::Error);
+        UString named("Printfile::openFile(): cannot open '");
+        named += mArgs.filename;
+        named += "': ";
+        named += why.c_str();
+        ULog::write(named, ULog::Error);
         return -1;
     }
     mReader.attach(mFile.get());
@@ -110,6 +124,9 @@ int Printfile::initPrinter()
         ULog::write("reset_printer(printername, hdcPrinter, orientation, papersize): cannot set orientation or "
                     "papersize or both; Using default settings...",
             ULog::Warning);
+    // What the driver made of the resolution asked for: it may round it to one it has.
+    std::snprintf(message, sizeof message, "\tresolution in use=%dx%d", mDevice->dpiX(), mDevice->dpiY());
+    ULog::write(message, ULog::Info);
     return 0;
 }
 
@@ -165,8 +182,9 @@ int Printfile::layout()
     }
     mPage = PageGeometry();
     PageFitter fitter(mArgs, mDevice, mPage);
-    if (!fitter.measure() || !mDocument.count(mReader) || !fitter.fitFont(mDocument.maxLength())
-        || !mDocument.read(mReader, mArgs.filename))
+    const bool fitted = fitter.measure() && mDocument.count(mReader) && fitter.fitFont(mDocument.maxLength());
+    mOptionsRefused = fitter.refused();
+    if (!fitted || !mDocument.read(mReader, mArgs.filename))
         return -1;
     fitter.countLinesPerPage();
     if (!mPagination.paginate(mDocument.lines(), mDocument.totalLines(), mPage.linesPerPage))
@@ -262,13 +280,16 @@ bool Printfile::printBanner(PrintDevice* dc, double pitch)
     if (mArgs.banner[0] == '\0')
         return false;
     // From the printable height: a page with margins gets a smaller banner.
-    const int bannerHeight = clamp32(static_cast<long long>(mArgs.hbanner) * mPage.height / mPage.heightMM) / 10;
+    const int bannerHeight = mPage.bannerPx(mArgs.hbanner);
     SelectedObject font(dc, Graphics::select_font(dc, bannerHeight, 0, mArgs.fontface, Graphics::Bold));
     if (!font.selected()) {
         ULog::write("Printfile::printBanner(): Graphics::select_font(): could set font", ULog::Error);
         return false;
     }
-    const int y = trunc32(pitch * mPage.linesPerPage + mPage.topPx);
+    // Below the last line; a page of one line and no room below it still gets its banner
+    // inside the printable area, over the line's foot.
+    const int y = trunc32(std::min<double>(pitch * mPage.linesPerPage + mPage.topPx,
+        static_cast<double>(mPage.fullHeight() - bannerHeight)));
     return dc->textOut(mPage.leftPx, y, mArgs.banner, static_cast<int>(std::strlen(mArgs.banner)), nullptr);
 }
 
@@ -280,6 +301,13 @@ bool Printfile::startPrinting()
     if (job.handsOver())
         return job.copyAndRun();
 
+    if (isEmptyFile(mArgs.filename)) {
+        UString warning("Printfile::startPrinting(): the file '");
+        warning += mArgs.filename;
+        warning += "' is empty: nothing to print";
+        ULog::write(warning, ULog::Warning);
+        return true;
+    }
     if (mArgs.direct) {
         if (draxomeDirect())
             return true;

@@ -66,6 +66,10 @@ public:
     // and must keep it alive as long as this job.
     void attachDevice(PrintDevice* device);
 
+    // Whether the last layout refused the options: margins or text sizes that leave no room
+    // for one character or one line on this printer's page.
+    bool optionsRefused() const { return mOptionsRefused; }
+
     int pageCount() const { return mPagination.pageCount(); }
     const PageGeometry& page() const { return mPage; }
     const Document& document() const { return mDocument; }
@@ -87,4 +91,5 @@ private:
     std::unique_ptr<UCodePage> mCodePage;
     Document mDocument;
     Pagination mPagination;
+    bool mOptionsRefused = false;
 };

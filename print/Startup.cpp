@@ -33,8 +33,9 @@ void copyField(char* field, const char* text)
     std::snprintf(field, PrintArgs::kTextSize, "%s", text);
 }
 
-// Empties the log file when it has grown beyond the limit; false when it can be neither
-// opened nor created.
+// Moves the log file to its ".1" when it has grown beyond the limit, so the run starts a
+// new one and every line of this run stays in it; false when it can be neither opened nor
+// created.
 bool limitLogFile(const char* path, std::int32_t limit)
 {
     UFile log(path, "r+b");
@@ -43,7 +44,7 @@ bool limitLogFile(const char* path, std::int32_t limit)
     std::fseek(log.get(), 0, SEEK_END);
     const long size = std::ftell(log.get());
     log.close();
-    if (size > static_cast<long>(limit))
+    if (size > static_cast<long>(limit) && !ULog::rotate(path))
         return UFile(path, "wb").isOpen();
     return true;
 }
@@ -97,6 +98,10 @@ const char* Startup::duplexName(int duplex)
 
 void Startup::settleLog(PrintArgs& o)
 {
+    // The first lines of every run, and whole runs with -disablelog, go to the default
+    // log: it is held to the same limit, or it would grow with every job.
+    const PrintArgs defaults;
+    limitLogFile(defaults.logfile, o.logsize);
     if (o.log) {
         copyField(o.logpath, o.logfile);
         if (!limitLogFile(o.logpath, o.logsize))
@@ -208,10 +213,12 @@ std::string Startup::serverJobLog(const char* commandLine)
     return log;
 }
 
-bool Startup::printJob()
+int Startup::printJob()
 {
     Printfile job;
-    return job.startPrinting();
+    if (job.startPrinting())
+        return kOk;
+    return job.optionsRefused() ? kBadOptions : kJobFailed;
 }
 
 int Startup::run(const char* commandLine, Job job)
@@ -235,8 +242,12 @@ int Startup::run(const char* commandLine, Job job)
     UString received("Command line: ");
     received += text;
     info(received.str());
-    if (args.parse(text) == -1)
+    if (args.parse(text) == -1) {
+        // Refused runs log into the default log too; many in a row must not grow it
+        // without bound.
+        limitLogFile(args.logpath, args.logsize);
         return kBadOptions;
+    }
     // -disablelog keeps the default log, as in a stand-alone run.
     if (!args.log)
         copyField(args.logpath, defaultLog.c_str());
@@ -251,9 +262,9 @@ int Startup::run(const char* commandLine, Job job)
     adjust(args);
     describe(args);
 
-    const bool done = job != nullptr && job();
+    const int code = job != nullptr ? job() : kJobFailed;
 
     if (writesClosingLine(args))
         info(kClosingLine);
-    return done ? kOk : kJobFailed;
+    return code;
 }

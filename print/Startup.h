@@ -13,27 +13,28 @@ class PrintArgs;
 // function hands its command line here and returns what this returns.
 class Startup {
 public:
-    // The job step: runs the job on the global options as start-up left them; true when
-    // it succeeded.
-    typedef bool (*Job)();
+    // The job step: runs the job on the global options as start-up left them; its exit
+    // code (kOk, kJobFailed, or kBadOptions for options this printer's page cannot hold).
+    typedef int (*Job)();
 
     static constexpr int kOk = 0;
     static constexpr int kJobFailed = 1;
     static constexpr int kBadOptions = -1;
 
     // The whole run on the global options record: 0 when the job succeeded, 1 when it
-    // failed, -1 when the options could not be parsed (nothing more is logged then).
+    // failed, -1 when the options could not be parsed (nothing more is logged then) or the
+    // job refused them.
     static int run(const char* commandLine, Job job);
     // The program's job step: a job object with its copy of the options as start-up left
     // them, for the length of the job.
-    static bool printJob();
+    static int printJob();
 
     // The job log the print server names on the command line (the last -logfile whose
     // value is one of its job logs), or "" for a stand-alone run.
     static std::string serverJobLog(const char* commandLine);
-    // The log file and its size limit (with log set): a file larger than logsize bytes is
-    // emptied; one that can be neither opened nor created turns log off. Then, log or not,
-    // the log stream is set to logpath.
+    // The log files and their size limit: "prnlog.txt", and with log set the log file, are
+    // moved to their ".1" when larger than logsize bytes; a log file that can be neither
+    // opened nor created turns log off. Then, log or not, the log stream is set to logpath.
     static void settleLog(PrintArgs& options);
     // The settings start-up decides, in order: the banner height, the printer, font and
     // resolution lists, the default printer and the resolution.

@@ -1,6 +1,8 @@
 #include "printer/DirectPrint.h"
 
 #include "common/ULog.h"
+#include "printer/PrinterList.h"
+#include "common/UOs.h"
 #include "printer/PrinterOs.h"
 
 #include <cstdint>
@@ -13,7 +15,9 @@ bool draxomeDirect(const char* printername, const char* docname, const char* dat
 
     PrinterOs::Handle printer = nullptr;
     if (!PrinterOs::openPrinter(printername != nullptr ? printername : "", printer)) {
+        const std::string why = UOs::systemErrorText();
         ULog::write("draxomeDirect() : cannot open printer", ULog::Error);
+        logCannotOpenPrinter("draxomeDirect()", printername, why);
         return false;
     }
     if (!PrinterOs::startRawDocument(printer, docname != nullptr ? docname : "")) {

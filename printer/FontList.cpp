@@ -5,13 +5,19 @@
 #include "printer/PrinterOs.h"
 #include "common/UFile.h"
 
+#include <set>
+#include <string>
+
 namespace {
 
 const char* const kFontList = JobProtocol::kFontList;
 
-// What one enumeration learns: whether a line could not be written.
+// What one enumeration learns: whether a line could not be written, and the faces listed
+// so far. The system enumerates a face once per character set and style, six to eight
+// times for a common one; the list names each once.
 struct FontListRun {
     bool failed = false;
+    std::set<std::string> listed;
 };
 
 } // namespace
@@ -28,6 +34,8 @@ int fontlist_proc(const char* face, int pitchAndFamily, unsigned fontType, void*
     if (face == nullptr || !listedfont(pitchAndFamily, fontType))
         return 1;
     FontListRun* run = static_cast<FontListRun*>(user);
+    if (run != nullptr && !run->listed.insert(face).second)
+        return 1;
     UFile list(kFontList, "r+b");
     if (!list.isOpen())
         list.open(kFontList, "wb");

@@ -7,28 +7,38 @@
 
 namespace {
 
+// A coordinate plus a band's offset, kept inside int: truncated toward zero as a
+// conversion to int does, a wild value (out of range, not a number) clamped first, and the
+// offset added in 64 bits, so neither the conversion nor the sum is undefined behaviour.
+int offsetCoordinate(double v, int offset)
+{
+    long long base = 0;
+    if (!(v == v))
+        base = 0;
+    else if (v >= 2147483647.0)
+        base = 2147483647LL;
+    else if (v <= -2147483648.0)
+        base = -2147483648LL;
+    else
+        base = static_cast<long long>(v);
+    const long long sum = base + offset;
+    if (sum > 2147483647LL)
+        return 2147483647;
+    if (sum < -2147483648LL)
+        return -2147483647 - 1;
+    return static_cast<int>(sum);
+}
+
 int band(PrintDevice* dc, double x1, double y1, double x2, double y2, int thickness, bool downwards)
 {
     if (thickness <= 0 || dc == nullptr)
         return 0;
-    // Truncation toward zero, as a conversion to int does; out-of-range values are
-    // clamped first, so a wild coordinate cannot be undefined behaviour.
-    auto toInt = [](double v) -> int {
-        if (!(v == v))
-            return 0;
-        if (v >= 2147483647.0)
-            return 2147483647;
-        if (v <= -2147483648.0)
-            return -2147483647 - 1;
-        return static_cast<int>(v);
-    };
-    const int ix1 = toInt(x1), iy1 = toInt(y1), ix2 = toInt(x2), iy2 = toInt(y2);
     int result = 0;
     for (int i = 0; i < thickness; ++i) {
         const int dx = downwards ? 0 : i;
         const int dy = downwards ? i : 0;
-        dc->moveTo(ix1 + dx, iy1 + dy);
-        result = dc->lineTo(ix2 + dx, iy2 + dy) ? 1 : 0;
+        dc->moveTo(offsetCoordinate(x1, dx), offsetCoordinate(y1, dy));
+        result = dc->lineTo(offsetCoordinate(x2, dx), offsetCoordinate(y2, dy)) ? 1 : 0;
     }
     return result;
 }

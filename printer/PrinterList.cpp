@@ -2,6 +2,7 @@
 
 #include "common/JobProtocol.h"
 #include "common/ULog.h"
+#include "common/UOs.h"
 #include "printer/PrinterOs.h"
 #include "common/UFile.h"
 
@@ -102,11 +103,23 @@ bool enumprinters(UVector<printerinfo*>*& printers, int& count)
     return true;
 }
 
+void logCannotOpenPrinter(const char* who, const char* name, const std::string& why)
+{
+    UString line(who);
+    line += ": cannot open the printer '";
+    line += name != nullptr ? name : "";
+    line += "': ";
+    line += why.c_str();
+    ULog::write(line, ULog::Error);
+}
+
 bool getprinter(const char* name, printerinfo& info)
 {
     PrinterOs::Handle printer = nullptr;
     if (name == nullptr || !PrinterOs::openPrinter(name, printer)) {
+        const std::string why = UOs::systemErrorText();
         ULog::write("getprinter: OpenPrinter(): cannot open printer", ULog::Error);
+        logCannotOpenPrinter("getprinter()", name, why);
         return false;
     }
     PrinterOs::Record record;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "common/UVector.h"
 #include "printer/printerinfo.h"
 
@@ -12,6 +14,9 @@
 bool enumprinters(UVector<printerinfo*>*& printers, int& count);
 // Describes the named printer; false (info untouched) when it cannot be opened or queried.
 bool getprinter(const char* name, printerinfo& info);
+// The line after a failed OpenPrinter: who failed, on which printer, and what the system
+// said (UOs::systemErrorText, taken before any other line was written).
+void logCannotOpenPrinter(const char* who, const char* name, const std::string& why);
 // The default printer's name, from the profile entry "device" of section "windows"; it
 // points into a buffer that the next call reuses.
 bool getdefaultprinter(char*& name);

@@ -1,5 +1,7 @@
 #include "printer/PrinterOs.h"
 
+#include <cerrno>
+
 #include "printer/PrinterStandIn.h"
 
 #include <cstring>
@@ -32,7 +34,11 @@ void PrinterOs::releasePrinters()
 
 bool PrinterOs::openPrinter(const char* name, Handle& printer)
 {
-    return gMachine != nullptr && gMachine->openPrinter(name, printer);
+    if (gMachine != nullptr && gMachine->openPrinter(name, printer))
+        return true;
+    // What the log then says the system answered: a name that is not there.
+    errno = ENOENT;
+    return false;
 }
 
 bool PrinterOs::closePrinter(Handle printer) { return gMachine != nullptr && gMachine->closePrinter(printer); }

@@ -2,6 +2,7 @@
 
 #include "common/JobProtocol.h"
 #include "common/ULog.h"
+#include "common/UOs.h"
 #include "printer/DeviceMode.h"
 #include "printer/PrintDevice.h"
 #include "printer/PrinterList.h"
@@ -41,7 +42,9 @@ bool getprinterinfo(const char* printername, void*& devmode, int& size)
     }
     PrinterOs::Handle printer = nullptr;
     if (printername == nullptr || !PrinterOs::openPrinter(printername, printer)) {
+        const std::string why = UOs::systemErrorText();
         ULog::write("reset_printer: OpenPrinter(): cannot open printer", ULog::Error);
+        logCannotOpenPrinter("reset_printer()", printername, why);
         return false;
     }
     bool ok = false;

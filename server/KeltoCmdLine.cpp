@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +34,21 @@ bool readSeconds(const char* text, double& seconds)
     return true;
 }
 
+// A count written as digits only, 0 to 1000000.
+bool readCount(const char* text, int& count)
+{
+    if (text == nullptr || *text == '\0' || std::strlen(text) > 7)
+        return false;
+    for (const char* p = text; *p != '\0'; ++p)
+        if (*p < '0' || *p > '9')
+            return false;
+    const long v = std::strtol(text, nullptr, 10);
+    if (v > 1000000)
+        return false;
+    count = static_cast<int>(v);
+    return true;
+}
+
 bool missingValue(const char* word)
 {
     UString line("Error in KeltoCmdLine::parse(): -");
@@ -45,7 +61,8 @@ bool missingValue(const char* word)
 
 KeltoCmdLine::KeltoCmdLine()
     : logEnabled(true), fontList(false), response(false), printList(false), resList(false), ver(false),
-      view(false), trustClients(false), clientTimeout(kDefaultClientTimeout)
+      view(false), trustClients(false), clientTimeout(kDefaultClientTimeout), keepJobs(kDefaultKeepJobs),
+      serverLogSize(kDefaultServerLogSize)
 {
     UString host("0.0.0.0:");
     listenAddr = host + kDefaultPort;
@@ -87,6 +104,15 @@ bool KeltoCmdLine::parse(int& argc, char**& argv)
         case JobProtocol::ClientTimeout:
             // A limit that is no number would leave the server without one.
             if (!readSeconds(value, clientTimeout))
+                return missingValue(found->word);
+            break;
+        case JobProtocol::KeepJobs:
+            if (!readCount(value, keepJobs))
+                return missingValue(found->word);
+            break;
+        case JobProtocol::ServerLogSize:
+            // Megabytes, as -clienttimeout reads seconds: 0.5 is half a megabyte.
+            if (!readSeconds(value, serverLogSize))
                 return missingValue(found->word);
             break;
         }

@@ -12,6 +12,8 @@ class KeltoCmdLine : public UCmdLine {
 public:
     static const int kDefaultPort = 2345;
     static constexpr double kDefaultClientTimeout = 60.0;
+    static const int kDefaultKeepJobs = 100;
+    static constexpr double kDefaultServerLogSize = 10.0;
 
     KeltoCmdLine();
     ~KeltoCmdLine() override;
@@ -40,6 +42,10 @@ public:
     bool trustClients;
     // -clienttimeout SECONDS: the time limit of each read from a client; a positive number.
     double clientTimeout;
+    // -keepjobs N: the files of the last N finished jobs stay, older ones are removed.
+    int keepJobs;
+    // -serverlogsize MEGABYTES: the server log's size before it moves to its ".1".
+    double serverLogSize;
     // The indices of the arguments this parse took as the -open option (not as the value
     // of another option), in order: the job checks compare them with the print program's
     // reading of the same line.

@@ -3,6 +3,7 @@
 #include "common/ULog.h"
 #include "net/USockTcp.h"
 #include "server/PExchange.h"
+#include "server/PJobHistory.h"
 #include "server/PJobStaging.h"
 #include "server/PServerControl.h"
 #include "server/PUptime.h"
@@ -74,6 +75,12 @@ unsigned PPrinterServer::dispatch(void* lpParam)
     // The copy names the same handle; the heap object goes at once, before anything can fail.
     const USockTcp connection(*static_cast<USockTcp*>(passed));
     delete passed;
-    PExchange exchange(connection, PJobStaging::jobStamp(PUptime::watch()));
-    return exchange.run();
+    const UString stamp = PJobStaging::jobStamp(PUptime::watch());
+    unsigned result = 0;
+    {
+        PExchange exchange(connection, stamp);
+        result = exchange.run();
+    }
+    PJobHistory::finished(stamp);
+    return result;
 }

@@ -9,6 +9,7 @@
 #include "net/USock.h"
 #include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
+#include "server/PJobHistory.h"
 #include "server/PPrintProgram.h"
 #include "server/PPrinterServer.h"
 #include "server/PUptime.h"
@@ -86,6 +87,8 @@ int PServerStartup::run(const UString& commandLine)
     // The parser has said why.
     if (!parseOptions(commandLine, options))
         return -1;
+    ULog::setLimit(static_cast<long long>(options.serverLogSize * 1024 * 1024));
+    PJobHistory::setKeep(options.keepJobs);
     if (!USock::initWSocket()) {
         logError("main::WinMain(): could not initialize windows Socket");
         return 1;

@@ -50,7 +50,8 @@ TEST(UCmdLine, SplitsOnBlanksOutsideQuotes)
 {
     const std::pair<const char*, Args> cases[] = {
         {"", {""}}, {"-open  x.txt", {"-open", "", "x.txt"}}, {" a ", {"", "a", ""}},
-        {"-printlist\t-ver a\r\nb", {"-printlist\t-ver", "a\r\nb"}},
+        {"-printlist\t-ver a\r\nb", {"-printlist\t-ver", "a", "b"}}, {"a\n\r\n\rb \r\n", {"a", "b", "", ""}},
+        {"\"x\r\ny\" z\r", {"x\r\ny", "z", ""}},
         {"-logfile \"C:\\My Logs\\job.txt\" -ver", {"-logfile", "C:\\My Logs\\job.txt", "-ver"}},
         {"\"\"", {""}}, {"\"a b\"c", {"a b\""}}, {"-name=\"a b\" y", {"-name=\"a b\"", "y"}},
         {"x \"abc", {"x", "ab"}}, {"-x\"a b c", {"-x\"a b c"}}, {"a \"", {"a", ""}},
@@ -81,7 +82,7 @@ TEST(UCmdLine, SpellsExactlyTheArgumentsThatHaveASpelling)
 {
     std::vector<std::string> all{""};
     for (size_t i = 0; all[i].size() < 5; ++i)
-        for (char c : std::string("a \"\t"))
+        for (char c : std::string("a \"\n"))
             all.push_back(all[i] + c);
     for (size_t a = 0; all[a].size() <= 3; ++a) {
         const Args want{"x", all[a], "y"};

@@ -56,6 +56,28 @@ TEST(ULog, TheStreamIsReopenedForEveryLineAndSetOnce)
     ULog::setStyle(ULog::ServerStyle);
 }
 
+TEST(ULog, AFullLogMovesToItsFirstGenerationAndNoLineIsLost)
+{
+    testsupport::TempDir dir;
+    const std::string name = (dir / "log.txt").string();
+    ULog::reset();
+    ASSERT_TRUE(ULog::setStream(UString(name.c_str()), 0));
+    ULog::setLimit(30);
+    // "Info: line N\r\n" is 14 bytes: two fit in 30, the third starts a new file, the
+    // fifth replaces the generation kept. A line longer than the limit still gets written.
+    for (const char* line : {"line 1", "line 2", "line 3", "line 4", "line 5"})
+        ULog::write(line, ULog::Info);
+    EXPECT_EQ("Info: line 3\r\nInfo: line 4\r\n", readFile(name + ".1"));
+    EXPECT_EQ("Info: line 5\r\n", readFile(name));
+    ULog::write(std::string(40, 'x').c_str(), ULog::Info);
+    ULog::write(std::string(40, 'y').c_str(), ULog::Info);
+    EXPECT_EQ("Info: " + std::string(40, 'x') + "\r\n", readFile(name + ".1"));
+    EXPECT_EQ("Info: " + std::string(40, 'y') + "\r\n", readFile(name));
+    ULog::reset();
+    ULog::write("z", ULog::Info);
+    EXPECT_EQ("Info: " + std::string(40, 'y') + "\r\n", readFile(name)) << "no stream, nothing written";
+}
+
 TEST(ULog, UntrustedTextCanNeitherBreakNorStartALine)
 {
     struct Case {

@@ -30,7 +30,10 @@ TEST_F(FileJobTest, DirectFailsWithoutAFileOrPrinter)
     set(options.printername, "Nowhere");
     EXPECT_FALSE(FileJob(options).printDirect());
     EXPECT_EQ((Lines { "Error: draxomeDirect(): cannot open filename; filename is EMPTY",
-                  "Error: draxomeDirect(): cannot open file", "Error: draxomeDirect() : cannot open printer",
+                  "Error: draxomeDirect(): cannot open file",
+                  "Error: Printfile::startPrinting(): cannot open 'missing.txt': error",
+                  "Error: draxomeDirect() : cannot open printer",
+                  "Error: draxomeDirect(): cannot open the printer 'Nowhere': error",
                   "Error: draxomeDirect(): cannot print document" }),
-        logged());
+        withoutSystemText(logged()));
 }

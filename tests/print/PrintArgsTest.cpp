@@ -6,6 +6,8 @@ namespace {
 
 using Pages = std::vector<int>;
 
+const char* const kHeightRefused = ": the height must be a number of millimetres, at least 0.1";
+
 class PrintArgsTest : public PrintWorkDir {
 protected:
     // Parses into a fresh record; its result and what it logged.
@@ -58,13 +60,27 @@ TEST_F(PrintArgsTest, FailuresAndWarningsLogTheirOwnText)
     failing.insert(failing.end(), {
         { "-pages", "command line: p" },
         // Numbers that must not be 0, texts too long for their field.
-        { "-htext 0.04", "command line: htext" }, { "-hbanner x", "command line: hbanner" },
+        { "-hbanner x", "command line: hbanner" },
         { "-zoom 0.99", "command line: zoom" }, { "-logsize 0", "command line: logsize" },
         { "-minres 0", "command line: minres/r/n" }, { "-resolution 0 600", "command line: resolution" },
         { "-resolution 600 0", "command line: resolution.yres" },
         { "-pages \"\"", "command line: p: could not add -pages" },
         { "-fontface " + std::string(100, 'f'), "command line: fontface" },
         { "-run " + std::string(500, 'r'), "command line: run" } });
+    // Values that would waste paper, named as given.
+    const std::string height = "'" + std::string(kHeightRefused);
+    const std::string margin = "': a margin must be a whole number of millimetres, 0 or more";
+    const std::string list = "': a page list holds page numbers and ranges such as 3, 2-5 or 9- (page 9 to the end)";
+    for (const char* v : { "0.04", "-2", "abc", "5mm", "\" 2.5\"", "1e" })
+        failing.push_back({ std::string("-htext ") + v, "command line: htext '" + std::string(v[0] == '"' ? " 2.5" : v) + height });
+    for (const char* v : { "-50", "x7", "12.9", "1e3" })
+        failing.push_back({ std::string("-left ") + v, "command line: left '" + std::string(v) + margin });
+    for (const char* v : { "abc", "2-4-6", "-3", "3,-5", "12x5", "," })
+        failing.push_back({ std::string("-pages ") + v, "command line: pages '" + std::string(v) + list });
+    failing.insert(failing.end(), { { "-hline 1,5", "command line: hline '1,5': the line spacing must be a number of millimetres" },
+        { "-bottom -1", "command line: bottom '-1" + margin },
+        { "-pages 0", "command line: pages '0': no page to print: pages are counted from 1" },
+        { "-pages 5-3", "command line: pages '5-3': a range that ends before it starts" } });
     for (const auto& c : failing) {
         // A value is missing at the end of the line only. What stood before stays; what
         // follows is not read.
@@ -76,6 +92,11 @@ TEST_F(PrintArgsTest, FailuresAndWarningsLogTheirOwnText)
         EXPECT_FALSE(a.view || a.run) << c.first;
     }
     EXPECT_EQ(std::make_pair(-1, Lines { "Error: command line: resolution.xres" }), parseFresh("-resolution 600"));
+    // Lines that would not move down the page, whatever order the two come in.
+    EXPECT_EQ(std::make_pair(-1, Lines { "Error: command line: hline '-1.2': with a text height of 1.2 mm the lines "
+                                         "would not move down the page" }),
+        parseFresh("-hline -1.25 -htext 1.2"));
+    EXPECT_EQ(0, parseFresh("-htext 1.2 -hline -1.1").first);
     EXPECT_EQ(std::make_pair(0, Lines { "Error: command line: orientation", "Error: command line: papersize",
                                     "Error: command line: copies", "Error: command line: copies",
                                     "Error: command line: duplex", "Error: Unknown option -Open",
@@ -100,11 +121,9 @@ TEST_F(PrintArgsTest, NumbersAreReadDigitByDigit)
     const F htext = &PrintArgs::htext, hline = &PrintArgs::hline, left = &PrintArgs::left;
     const std::vector<std::tuple<std::string, F, const char*, int>> numbers = { { "htext", htext, "3.57", 35 },
         { "hline", hline, "2.3", 23 }, { "htext", htext, "4.1", 41 }, { "hbanner", &PrintArgs::hbanner, "1e1", 100 },
-        { "htext", htext, ".5", 5 }, { "htext", htext, "\" 2.5mm\"", 25 }, { "hline", hline, "-1.25", -12 },
-        { "htext", htext, "25E-1", 25 }, { "htext", htext, "1e", 10 }, { "hline", hline, "1e400", 2147483647 },
-        { "hline", hline, "-1e400", -2147483647 - 1 }, { "left", left, "\" 12mm\"", 12 }, { "left", left, "-3", -3 },
-        { "left", left, "12.9", 12 }, { "left", left, "1e3", 1 }, { "left", left, "x7", 0 },
-        { "left", left, "99999999999", 2147483647 }, { "left", left, "-99999999999", -2147483647 - 1 },
+        { "htext", htext, ".5", 5 }, { "htext", htext, "+2.5", 25 }, { "hline", hline, "-1.25", -12 },
+        { "htext", htext, "25E-1", 25 }, { "htext", htext, "1e+1", 100 }, { "hline", hline, "1e400", 2147483647 },
+        { "left", left, "+12", 12 }, { "left", left, "0", 0 }, { "left", left, "99999999999", 2147483647 },
         { "zoom", &PrintArgs::zoom, "-3.5", -3 } };
     for (const auto& n : numbers) {
         ASSERT_EQ(0, parseFresh("-" + std::get<0>(n) + " " + std::get<2>(n)).first) << std::get<2>(n);
@@ -115,19 +134,23 @@ TEST_F(PrintArgsTest, NumbersAreReadDigitByDigit)
 TEST_F(PrintArgsTest, PageLists)
 {
     const std::vector<std::pair<const char*, Pages>> cases = { { "1-3,5 8", { 1, 2, 3, 5, 8 } },
-        { "2-4-6", { 2, 3, 4, 3, 4, 5, 6 } }, { "5-3", { 5 } }, { "-3", {} }, { "3,-5", { 3, 4, 5 } },
-        { "12x5,7", { 12, 7 } }, { "2147483646-99999999999", { 2147483646, 2147483647 } } };
+        { " 2 ,,4-5,", { 2, 4, 5 } }, { "9-", { -9 } }, { "3,3", { 3, 3 } },
+        { "2147483646-99999999999", { 2147483646, 2147483647 } } };
     for (const auto& c : cases) {
         a.setDefaults();
-        EXPECT_TRUE(a.addPages(c.first)) << c.first;
+        EXPECT_EQ(nullptr, a.addPages(c.first)) << c.first;
         EXPECT_EQ(c.second, pageList()) << c.first;
     }
+    // A refused list adds nothing, also where its first items were good.
+    a.setDefaults();
+    EXPECT_NE(nullptr, a.addPages("1,2,x"));
+    EXPECT_EQ(Pages {}, pageList());
     // Over several options they add up.
     ASSERT_EQ(0, parseFresh("-pages 2-4 -pages \"1,3\"").first);
     EXPECT_EQ((Pages { 2, 3, 4, 1, 3 }), pageList());
     // An endless range stops at the limit, with one message per list.
-    EXPECT_TRUE(a.addPages("1-2000000000"));
-    EXPECT_TRUE(a.addPages("3"));
+    EXPECT_EQ(nullptr, a.addPages("1-2000000000"));
+    EXPECT_EQ(nullptr, a.addPages("3"));
     ASSERT_EQ(PrintArgs::kMaxPages, a.pages.noEl);
     EXPECT_EQ(PrintArgs::kMaxPages - 5, a.pages.data[PrintArgs::kMaxPages - 1]);
     EXPECT_EQ(Lines(2, "Error: command line: p: more than 10000 page numbers, the rest is ignored"), logged());
@@ -157,14 +180,17 @@ TEST_F(PrintArgsTest, CommandFilesAndTheVersionFile)
         // Options before -cmdfile yield to the file's, those after it win.
         { "-htext 5 -docname file", "-htext 9 -docname before -cmdfile f.ini -view", 0, "file", 50, true, {} },
         { "-docname file", "-cmdfile f.ini -docname after", 0, "after", 35, false, {} },
-        // A line end stays in the last token; two blanks make an empty token.
-        { "-view  -docname x\r\n", "-cmdfile f.ini", 0, "x\r\n", 35, true, { "Error: Unknown option " } },
+        // Line ends separate like blanks (as `echo ... > f.ini` writes them, blank included);
+        // two blanks make an empty token.
+        { "-view\r\n\r\n-docname \"Night run\" \r\n", "-cmdfile f.ini", 0, "Night run", 35, true, {} },
+        { "-view  -docname x\ny\r\n", "-cmdfile f.ini", 0, "x", 35, true,
+            { "Error: Unknown option ", "Error: Unknown option y" } },
         // The text ends at a NUL byte, and after 5000 bytes: -htext 12345 is cut to 123.
         { std::string("-htext 5\0 -view", 15), "-cmdfile f.ini", 0, "Raport", 50, false, {} },
         { tenDocnames + "-htext 12345 -view", "-cmdfile f.ini", 0, std::string(489, 'd'), 1230, false, {} },
         // A failure inside the file fails the parse.
         { "-docname in -htext 0 -view", "-cmdfile f.ini -view", -1, "in", 0, false,
-            { "Error: command line: htext", "Error: command line: cmdfile" } },
+            { "Error: command line: htext '0'" + std::string(kHeightRefused), "Error: command line: cmdfile" } },
         { "", "-cmdfile adir", -1, "Raport", 35, false, { "Error: command line: cmdfile" } },
         { "", "-cmdfile missing.ini", -1, "Raport", 35, false, { "Error: command line: cmdfile" } } };
     std::filesystem::create_directory("adir");

@@ -42,6 +42,16 @@ protected:
     static void writeFile(const std::string& name, const std::string& text) { testsupport::writeFile(name, text); }
     static void set(char* field, const std::string& v) { std::snprintf(field, PrintArgs::kTextSize, "%s", v.c_str()); }
 
+    // Lines without what follows "': error" (the system's number and text of a failure,
+    // which differ between systems).
+    static Lines withoutSystemText(Lines lines)
+    {
+        for (std::string& line : lines)
+            if (line.find("': error ") != std::string::npos)
+                line.erase(line.find("': error ") + 8);
+        return lines;
+    }
+
     // A log's lines as "Level: message", without the date and time of the prefix.
     static Lines logged(const std::string& name = "log.txt")
     {

@@ -178,10 +178,11 @@ TEST_F(DrawTest, PagesAreSelectedByListOrByIndex)
     Lines lines(6, "head");
     for (int p = 1; p <= 5; ++p)
         lines.push_back("page" + std::to_string(p) + "\f");
-    ASSERT_TRUE(args.addPages("2,4,9"));
+    // 4- runs to the end of the document, whatever its length.
+    ASSERT_EQ(nullptr, args.addPages("2 4-"));
     ASSERT_EQ(0, print(crlf(lines)));
-    EXPECT_EQ((Lines { "0 0 page2", "0 0 page4" }), texts());
-    EXPECT_EQ(2, device->pagesEnded());
+    EXPECT_EQ((Lines { "0 0 page2", "0 0 page4", "0 0 page5" }), texts());
+    EXPECT_EQ(3, device->pagesEnded());
     // A page by index ignores the list; one beyond the document is refused.
     ASSERT_EQ(0, layOut(crlf(lines)));
     device->clearCalls();
@@ -210,6 +211,12 @@ TEST_F(DrawTest, TheBannerGoesBelowAFullPageInAFontFromThePrintableHeight)
         (Ints { font.font.height, font.font.width, banner.x, banner.y, banner.object }));
     EXPECT_EQ("Monthly report", banner.text);
     EXPECT_EQ(0, device->liveObjects());
+    // Without margins, 81 lines would leave the banner (23 pixels) 17 pixels past the
+    // page: the 81st line's slot is the banner's.
+    args.top = args.bottom = 0;
+    ASSERT_EQ(0, print(crlf({ "a", "b" })));
+    EXPECT_EQ((Ints { 80, static_cast<int>(3358.0 * 35 / 284 / 10 * 80) }),
+        (Ints { job->page().linesPerPage, callsOf(RecordingDevice::TextOut).at(0).y }));
 }
 
 TEST_F(DrawTest, FailuresEndTheJobWithTheirMessages)

@@ -5,6 +5,8 @@
 #include "printer/fake/FakeSpooler.h"
 #include "tests/print/PrintTestSupport.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <regex>
 
 namespace {
@@ -13,12 +15,12 @@ namespace {
 std::string gSeen;
 int gExit = 0;
 
-bool recordingJob()
+int recordingJob()
 {
     gSeen = std::string(args.printername) + " " + std::to_string(args.resolution.xres) + "x"
         + std::to_string(args.resolution.yres);
     ULog::write("the job ran", ULog::Info);
-    return true;
+    return Startup::kOk;
 }
 
 class Startup_ : public PrintWorkDir {
@@ -134,9 +136,34 @@ TEST_F(Startup_, TheProgramsJobPrintsLaidOutRawOrNotAtAll)
     EXPECT_EQ("Nightly", letter->rawDocuments[0].name);
     EXPECT_EQ("first line\r\n", readFile("out/x/job.txt"));
     std::filesystem::create_directory("adir");
-    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not copy 'job.txt' to 'adir'", kHyphens }),
-        run("-open job.txt -copy adir", 2, Startup::printJob));
+    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not copy 'job.txt' to 'adir'",
+                  "Error: Printfile::startPrinting(): cannot copy 'job.txt' to 'adir': error 21: Is a directory", kHyphens }),
+        run("-open job.txt -copy adir", 3, Startup::printJob));
     EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not parse document", kHyphens }),
         run("-open missing.txt", 2, Startup::printJob));
     EXPECT_EQ(Startup::kJobFailed, gExit);
+    // Options that would waste paper end the run with -1 before anything prints; an empty
+    // file prints nothing and the run succeeds.
+    writeFile("empty.txt", "");
+    const std::vector<std::tuple<std::string, int, std::string>> unprinted = {
+        { "-open job.txt -htext -2", Startup::kBadOptions,
+            "Error: command line: htext '-2': the height must be a number of millimetres, at least 0.1" },
+        { "-open job.txt -left 300", Startup::kBadOptions,
+            "Error: command line: -left 300 -right 0 -htext 3.5: not one character fits across the page" },
+        { "-open empty.txt", Startup::kOk,
+            "Warning: Printfile::startPrinting(): the file 'empty.txt' is empty: nothing to print" } };
+    for (const auto& c : unprinted) {
+        std::filesystem::remove("prnlog.txt");
+        const Lines log = run(std::get<0>(c), 40, Startup::printJob);
+        EXPECT_EQ(std::get<1>(c), gExit) << std::get<0>(c);
+        EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+            [&](const std::string& l) { return l.rfind(std::get<2>(c), 0) == 0; })) << std::get<0>(c);
+        EXPECT_TRUE(std::none_of(log.begin(), log.end(),
+            [](const std::string& l) { return l == "Info: Start printing..."; })) << std::get<0>(c);
+    }
+    // Refused runs keep the default log within its limit too.
+    writeFile("prnlog.txt", std::string(20000, '~'));
+    run("-open job.txt -pages x", 0, Startup::printJob);
+    EXPECT_EQ(0u, readFile("prnlog.txt.1").find(std::string(20000, '~') + "Info["));
+    EXPECT_FALSE(std::filesystem::exists("prnlog.txt"));
 }

@@ -20,7 +20,8 @@ TEST_F(PrinterTest, DirectPrintOnEveryAnswerOfTheSpooler)
     };
     const Case cases[] = {
         { [](P&) {}, "Virtual A4", true, "%!PS\r\nshowpage\f\r\n", 1, {} },
-        { [](P&) {}, "Office Laser", false, "-", 0, { "Error: draxomeDirect() : cannot open printer" } },
+        { [](P&) {}, "Office Laser", false, "-", 0, { "Error: draxomeDirect() : cannot open printer",
+            "Error: draxomeDirect(): cannot open the printer 'Office Laser': error 2: No such file or directory" } },
         { [](P& p) { p.startsDocument = false; }, "Virtual A4", false, "-", 0,
             { "Error: draxomeDirect() : cannot start document" } },
         // A failed write still ends the document: the spooler holds at most a partial job.

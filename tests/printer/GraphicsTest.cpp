@@ -82,7 +82,10 @@ TEST_F(GraphicsTest, BandsAreStackedOnePixelStrokes)
     EXPECT_EQ(1, Graphics::drawVLine(&dev, 50.99, 7.5, -1.5, -0.5, 2));
     EXPECT_EQ(0, Graphics::drawVLine(&dev, 1, 1, 1, 9, 0));
     EXPECT_EQ(1, Graphics::drawHLine(&dev, 1e300, -1e300, 0, 0, 1)) << "clamped, not overflowing";
+    // The band's offset added to a clamped coordinate stays clamped (UBSan sees the sum).
+    EXPECT_EQ(1, Graphics::drawHLine(&dev, 0, 3e9, 0, 2147483646.5, 2));
     EXPECT_EQ((Log { "moveTo 10 20", "lineTo 100 20", "moveTo 10 21", "lineTo 100 21", "moveTo 50 7", "lineTo -1 0",
-                  "moveTo 51 7", "lineTo 0 0", "moveTo 2147483647 -2147483648", "lineTo 0 0" }),
+                  "moveTo 51 7", "lineTo 0 0", "moveTo 2147483647 -2147483648", "lineTo 0 0",
+                  "moveTo 0 2147483647", "lineTo 0 2147483646", "moveTo 0 2147483647", "lineTo 0 2147483647" }),
         dev.log());
 }

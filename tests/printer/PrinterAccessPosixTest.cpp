@@ -77,6 +77,7 @@ TEST_F(PrinterAccess, PrinterRecordsAndTheDefaultPrinter)
     FakeSpooler::find("Virtual A4")->closes = false;
     EXPECT_TRUE(getprinter("Virtual A4", info));
     EXPECT_EQ((Log { "Error: getprinter: OpenPrinter(): cannot open printer",
+                  "Error: getprinter(): cannot open the printer 'No Such Printer': error 2: No such file or directory",
                   "Error: getprinter: ClosePrinter(): cannot close printer/r/n" }),
         logLines());
     // The default printer is the first of the three parts of the profile's "device".
@@ -108,6 +109,7 @@ TEST_F(PrinterAccess, DeviceModeResetAndDevice)
     p->readsDeviceMode = false;
     EXPECT_FALSE(getprinterinfo("Virtual A4", devmode, size));
     EXPECT_EQ((Log { "Error: reset_printer: OpenPrinter(): cannot open printer",
+                  "Error: reset_printer(): cannot open the printer 'nobody': error 2: No such file or directory",
                   "Error: reset_printer: DocumentProperties(): cannot retrieve size of DEVMODE/r/n",
                   "Error: reset_printer: DocumentProperties(): cannot initialize mode/r/n" }),
         logLines());
@@ -146,6 +148,7 @@ TEST_F(PrinterAccess, ResolutionsInPrinterOrderAndTheirFailures)
     EXPECT_EQ(1200, res[0]);
     EXPECT_EQ((Log { "Error: enumres(...): DeviceCapabilities() : cannot get number of resolutions",
                   "Error: getprinter: OpenPrinter(): cannot open printer",
+                  "Error: getprinter(): cannot open the printer 'nobody': error 2: No such file or directory",
                   "Error: enumres(...): b=getprinter(prname, printer) : printer missing" }),
         logLines());
 }
@@ -153,7 +156,7 @@ TEST_F(PrinterAccess, ResolutionsInPrinterOrderAndTheirFailures)
 TEST_F(PrinterAccess, FontListHoldsFixedPitchTrueTypeFacesInOrder)
 {
     for (const auto& f : std::vector<std::pair<const char*, unsigned>> {
-             { "Liberation Mono", 0x4 }, { "Courier", 0x1 }, { "Courier New", 0x4 } })
+             { "Liberation Mono", 0x4 }, { "Courier", 0x1 }, { "Courier New", 0x4 }, { "Liberation Mono", 0x4 } })
         FakeSpooler::addFont(f.first, 0x31, f.second);
     FakeSpooler::addFont("Arial", 0x22, 0x4);
     testsupport::writeFile("fontlist.txt", "Stale\n");

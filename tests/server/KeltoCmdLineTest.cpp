@@ -20,6 +20,8 @@ std::string parsed(const std::string& line)
         return "";
     std::string s = std::string(o.openFile.str()) + "|" + o.logFile.str() + "|" + o.responseFile.str() + "|" +
                     o.listenAddr.str() + "|" + std::to_string(o.clientTimeout).substr(0, 4) + "|";
+    if (o.keepJobs != KeltoCmdLine::kDefaultKeepJobs || o.serverLogSize != KeltoCmdLine::kDefaultServerLogSize)
+        s += std::to_string(o.keepJobs) + " " + std::to_string(o.serverLogSize).substr(0, 4) + "|";
     for (bool flag : {!o.logEnabled, o.fontList, o.response, o.printList, o.resList, o.ver, o.view, o.trustClients})
         s += flag ? "1" : "0";
     for (const UString& a : o.allowRun)
@@ -44,12 +46,16 @@ TEST(KeltoCmdLine, TakesWholeKeywordsAndTheNextArgumentWhateverItIs)
          "|||0.0.0.0:2345|9.00|00000000|a|C:\\P F\\c.exe|-open"},
         // Values of the server's own options hide an -open; the print program's take none here.
         {"-listenaddr -open C:\\x -docname -open y \"-open\" z", "z|||-open|60.0|00000000|4|6"},
+        {"-keepjobs 0 -serverlogsize 0.01", "|||0.0.0.0:2345|60.0|0 0.01|00000000"},
+        {"-keepjobs 1000000 -serverlogsize 2", "|||0.0.0.0:2345|60.0|1000000 2.00|00000000"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.second, parsed(c.first)) << c.first;
     for (const char* bad : {"-open", "-response", "-logfile", "-listenaddr", "-allowrun", "-clienttimeout",
                             "-clienttimeout 0", "-clienttimeout -5", "-clienttimeout +5", "-clienttimeout 5s",
-                            "-clienttimeout 1e3", "-clienttimeout 0x10", "-clienttimeout .", "-clienttimeout inf"}) {
+                            "-clienttimeout 1e3", "-clienttimeout 0x10", "-clienttimeout .", "-clienttimeout inf",
+                            "-keepjobs", "-keepjobs -1", "-keepjobs 1000001", "-keepjobs 5x", "-keepjobs \"\"",
+                            "-serverlogsize 0", "-serverlogsize 10MB"}) {
         testsupport::LogCapture log;
         EXPECT_EQ("", parsed(std::string("-ver ") + bad)) << bad;
         const std::string option = std::string(bad).substr(0, std::string(bad).find(' '));

@@ -1,11 +1,13 @@
 #include "common/UStopWatch.h"
 #include "server/KeltoCmdLine.h"
+#include "server/PJobHistory.h"
 #include "server/PJobStaging.h"
 #include "tests/common/TestSupport.h"
 #include "tests/server/StandIn.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 // The staged names, the command file's bytes and the launch line are held by the exchange
@@ -43,4 +45,34 @@ TEST(PJobStaging, ACommandFileThatCannotBeWrittenIsReported)
         EXPECT_EQ(PJobStaging::CannotWrite,
                   PJobStaging::writeCommandFile(UString(full.c_str()), std::string(100000, 'x').c_str()));
     }
+}
+
+TEST(PJobHistory, TheFilesOfTheLastJobsStayAndOlderOnesGo)
+{
+    testsupport::TempDir dir(true);
+    PJobHistory::reset();
+    PJobHistory::setKeep(2);
+    auto files = [](const char* stamp) {
+        const UString s(stamp);
+        return std::to_string(std::filesystem::exists(PJobStaging::commandFileName(s).str())) +
+               std::to_string(std::filesystem::exists(PJobStaging::jobFileName(s).str())) +
+               std::to_string(std::filesystem::exists(PJobStaging::jobLogName(s).str()));
+    };
+    // A job that left no file (refused, say) takes no place in the history.
+    for (const char* stamp : {"1.", "2.", "3.", "4.", "5."}) {
+        if (std::string(stamp) != "4.") {
+            testsupport::writeFile(PJobStaging::commandFileName(UString(stamp)).str(), "x");
+            testsupport::writeFile(PJobStaging::jobLogName(UString(stamp)).str(), "x");
+        }
+        if (std::string(stamp) == "2.")
+            testsupport::writeFile(PJobStaging::jobFileName(UString(stamp)).str(), "x");
+        PJobHistory::finished(UString(stamp));
+    }
+    EXPECT_EQ("000 000 101 000 101", files("1.") + " " + files("2.") + " " + files("3.") + " " + files("4.") + " " +
+                                         files("5."));
+    testsupport::writeFile("tmpLog.other.txt", "not a job of this history");
+    PJobHistory::setKeep(0);
+    PJobHistory::finished(UString("6."));
+    EXPECT_EQ("000 000 1", files("3.") + " " + files("5.") + " " + std::to_string(std::filesystem::exists("tmpLog.other.txt")));
+    PJobHistory::reset();
 }

@@ -13,8 +13,9 @@ set -euo pipefail
 make_workdir
 draxome_setup "$1" "$2"
 hyphens="Info: -----------------------------------------"
-fresh() { rm -f "$RUNDIR"/*.txt "$RUNDIR"/*.log; }
+fresh() { rm -f "$RUNDIR"/*.txt "$RUNDIR"/*.log "$RUNDIR"/*.1; }
 printf 'a line to print\r\n' >"$RUNDIR/job.dat"
+: >"$RUNDIR/empty.dat"
 mkdir -p "$RUNDIR/folder"
 
 # --- inventories alone: written, and exit code 1 since there is no file ----------------
@@ -41,12 +42,17 @@ fresh
 head -c 10001 /dev/zero | tr '\0' '~' >"$RUNDIR/job.log"
 draxome -open job.dat -logfile job.log
 expect_rc 0 "printing with a 10001-byte log"
-[ "$(head -c 5 "$RUNDIR/job.log")" = "Info[" ] && ! grep -q '~' "$RUNDIR/job.log" || fail "a log of 10001 bytes was not emptied"
+[ "$(head -c 5 "$RUNDIR/job.log")" = "Info[" ] && ! grep -q '~' "$RUNDIR/job.log" && [ "$(tr -d '~' <"$RUNDIR/job.log.1" | wc -c)" -eq 0 ] &&
+  [ "$(wc -c <"$RUNDIR/job.log.1")" -eq 10001 ] || fail "a log of 10001 bytes was not moved to job.log.1"
 head -c 10000 /dev/zero | tr '\0' '~' >"$RUNDIR/job.log"
 draxome -open job.dat -logfile job.log
 [ "$(head -c 10000 "$RUNDIR/job.log" | tr -d '~' | wc -c)" -eq 0 ] && [ "$(tail -c +10001 "$RUNDIR/job.log" | head -c 5)" = "Info[" ] ||
   fail "a log of 10000 bytes was not kept and appended to"
-echo "log size limit: 10001 bytes emptied, 10000 kept and appended to: ok"
+# The default log is held to the same limit, also with -disablelog.
+head -c 20000 /dev/zero | tr '\0' '~' >"$RUNDIR/prnlog.txt"
+draxome -disablelog -logsize 15000 -open job.dat
+[ "$(head -c 20000 "$RUNDIR/prnlog.txt.1" | tr -d '~' | wc -c)" -eq 0 ] && ! grep -q '~' "$RUNDIR/prnlog.txt" || fail "-disablelog: prnlog.txt of 20000 bytes was not moved"
+echo "log size limit: 10001 bytes moved to job.log.1, 10000 kept and appended to, prnlog.txt with -disablelog: ok"
 
 fresh
 draxome -disablelog -logfile other.log -open job.dat
@@ -91,8 +97,12 @@ Error: Printfile::startPrinting() : could not parse document'
 Error: Printfile::startPrinting() : could not print file"
   '-cmdfile no-such.ini -open job.dat' 255 "Error: command line: cmdfile"
   '-open' 255 "Error: command line: open"
+  '-open job.dat -top 150 -bottom 150' 255 "Error: command line: -top 150 -bottom 150 -htext 3.5 -hline 0.0: not one line of text fits on the page (284 mm high)
+Error: Printfile::startPrinting() : could not parse document"
+  '-open job.dat -pages 9x' 255 "Error: command line: pages '9x': a page list holds page numbers and ranges such as 3, 2-5 or 9- (page 9 to the end)"
+  '-open empty.dat' 0 "Warning: Printfile::startPrinting(): the file 'empty.dat' is empty: nothing to print"
   '-logfile job.log -open job.dat -htext 0' 255 "Info: Command line: -logfile job.log -open job.dat -htext 0
-Error: command line: htext"
+Error: command line: htext '0': the height must be a number of millimetres, at least 0.1"
 )
 for ((i = 0; i < ${#draxome_cases[@]}; i += 3)); do
   fresh
@@ -102,5 +112,12 @@ for ((i = 0; i < ${#draxome_cases[@]}; i += 3)); do
   [ "${draxome_cases[i + 1]}" != 0 ] || [ "$(log_of prnlog.txt | tail -n 1)" = "$hyphens" ] || fail "a printed job ends without the hyphen line"
 done
 [ "$(log_of prnlog.txt | wc -l)" -eq 2 ] && [ ! -e "$RUNDIR/job.log" ] || fail "options that do not parse: $(log_of prnlog.txt)"
-echo "exit codes: 0 printed; 1 unknown printer, missing file, directory; -1 (255) options that do not parse: ok"
-[ "$(jobs_count)" -eq 7 ] || fail "expected 7 printed jobs, found $(jobs_count)"
+fresh
+draxome -open job.dat -resolution 333 333
+expect_rc 0 "-resolution 333 333"
+# The driver rounds a resolution it does not have to its own; the log says which.
+expect_line prnlog.txt $'Info: \tchosen resolution=333x333'
+expect_line prnlog.txt $'Info: \tresolution in use=600x600'
+echo "exit codes: 0 printed, also an empty file; 1 unknown printer, missing file, directory; -1 (255) options that do not parse: ok"
+# The empty file and the refused options printed nothing.
+[ "$(jobs_count)" -eq 9 ] || fail "expected 9 printed jobs, found $(jobs_count)"
