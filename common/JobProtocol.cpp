@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-const JobProtocol::OptionWord JobProtocol::kOptions[13] = {
+const JobProtocol::OptionWord JobProtocol::kOptions[16] = {
     {"open", Open, true},
     {"disablelog", DisableLog, false},
     {"fontlist", FontList, false},
@@ -16,6 +16,9 @@ const JobProtocol::OptionWord JobProtocol::kOptions[13] = {
     {"allowrun", AllowRun, true},
     {"trustclients", TrustClients, false},
     {"clienttimeout", ClientTimeout, true},
+    {"maxjob", MaxJob, true},
+    {"jobtimeout", JobTimeout, true},
+    {"maxviews", MaxViews, true},
 };
 
 const JobProtocol::Reply JobProtocol::kReplyOrder[kReplyCount] = {PrintListReply, FontListReply, VersionReply,
