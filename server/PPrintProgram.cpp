@@ -3,6 +3,8 @@
 #include "common/UDirListing.h"
 #include "common/UProcess.h"
 #include "common/UString.h"
+#include "server/PClientPolicy.h"
+#include "server/PViewSlots.h"
 
 const char* const PPrintProgram::kPrintProgram = "draxome.exe";
 const char* const PPrintProgram::kOutsideProgram = "velquin.exe";
@@ -18,13 +20,15 @@ const char* PPrintProgram::findPrintProgram()
 
 bool PPrintProgram::runJob(const char* program, char* const* argv, bool view)
 {
+    if (view)
+        PViewSlots::waitForSlot(PClientPolicy::maxViews());
     const std::intptr_t process = UProcess::startNoWait(program, argv);
     if (process == UProcess::kFailed)
         return false;
-    // A program left running with -view still holds a handle; it is given up at once so
-    // that -view jobs do not pile up handles for the life of the server.
+    // A program left running with -view is counted until it ends; its handle is given up
+    // then, so that -view jobs do not pile up handles for the life of the server.
     if (view)
-        UProcess::release(process);
+        PViewSlots::add(process);
     else
         UProcess::wait(process);
     return true;

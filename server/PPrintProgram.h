@@ -14,7 +14,8 @@ public:
     static const char* findPrintProgram();
 
     // Starts program with the null-terminated argument vector without waiting and, unless
-    // view is set, waits until it has ended. False when it could not be started. The
+    // view is set, waits until it has ended. A view job first waits until fewer than the
+    // server's -maxviews view programs run. False when it could not be started. The
     // vector stays the caller's to release.
     static bool runJob(const char* program, char* const* argv, bool view);
 

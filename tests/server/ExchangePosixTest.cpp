@@ -218,6 +218,13 @@ TEST_F(ExchangeTest, AViewJobClosesOnceTheProgramIsStarted)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(fs::exists("r.txt")) << "nobody took the response file";
+
+    // Beyond -maxviews the next -view job waits until one has ended.
+    Policy policy("-maxviews 1");
+    job(cmdline("-view slow"));
+    EXPECT_LT(mTook, std::chrono::milliseconds(900));
+    job(cmdline("-view slow"));
+    EXPECT_GE(mTook, std::chrono::milliseconds(700));
 }
 
 TEST_F(ExchangeTest, AJobIsBoundInSizeAndTimeAndLeavesNothingHalfReceived)
