@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Soak of the print server with hostile clients, each followed by a valid job.
 
-  soak.py --port PORT --rundir DIR [--connections N] [--figures CMD | --pid PID]
-          [--kinds K,K,...] [--client-limit SECONDS] [--print-every K] [--check]
+  soak.py --port PORT --rundir DIR [--connections N] [--duration SECONDS]
+          [--figures CMD | --pid PID] [--kinds K,K,...] [--client-limit SECONDS]
+          [--print-every K] [--check]
 
 The server runs on 127.0.0.1:PORT in DIR (its current directory). Connection i is of kind
 KINDS[i % len(KINDS)]; while it is open, a valid job is sent on a second connection, so
@@ -277,6 +278,7 @@ def main():
     p.add_argument("--client-limit", type=float, default=60.0, help="the server's -clienttimeout")
     p.add_argument("--print-every", type=int, default=1, help="every K-th valid job prints a document")
     p.add_argument("--seed", type=int, default=1)
+    p.add_argument("--duration", type=float, default=-1, help="stop after this many seconds (whole rounds of kinds)")
     p.add_argument("--check", action="store_true")
     p.add_argument("--max-dir-growth", type=int, default=-1, help="files DIR may gain (with --check)")
     a = p.parse_args()
@@ -292,7 +294,11 @@ def main():
     counts, failures, served = {}, [], 0
     longest, longest_kind = 0.0, ""
     started = time.monotonic()
+    done = 0
     for i in range(a.connections):
+        if a.duration >= 0 and i % len(kinds) == 0 and time.monotonic() - started > a.duration:
+            break
+        done += 1
         kind = kinds[i % len(kinds)]
         counts[kind] = counts.get(kind, 0) + 1
         hostile.served.clear()
@@ -316,9 +322,9 @@ def main():
     fig1, dir1 = server_figures(a), dir_figures(a.rundir)
 
     print("connections: %d hostile (%s) in %.0f s" % (
-        a.connections, ", ".join("%s %d" % (k, counts[k]) for k in kinds if k in counts),
+        done, ", ".join("%s %d" % (k, counts[k]) for k in kinds if k in counts),
         time.monotonic() - started))
-    print("valid jobs served: %d of %d" % (served, a.connections))
+    print("valid jobs served: %d of %d" % (served, done))
     for f in failures[:20]:
         print("  failed: " + f)
     print("longest wait of a valid job: %.2f s (behind %s; client limit %g s)" % (longest, longest_kind,
