@@ -42,7 +42,10 @@ bool ReplyPlan::read(const std::vector<std::string>& args, std::string& error)
         case JobProtocol::TrustClients:
         case JobProtocol::ClientTimeout:
         case JobProtocol::KeepJobs:
-        case JobProtocol::ServerLogSize: break;
+        case JobProtocol::ServerLogSize:
+        case JobProtocol::MaxJob:
+        case JobProtocol::JobTimeout:
+        case JobProtocol::MaxViews: break;
         }
     }
     sendsFile = !openFile.empty();

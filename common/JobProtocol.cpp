@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-const JobProtocol::OptionWord JobProtocol::kOptions[15] = {
+const JobProtocol::OptionWord JobProtocol::kOptions[18] = {
     {"open", Open, true},
     {"disablelog", DisableLog, false},
     {"fontlist", FontList, false},
@@ -18,6 +18,9 @@ const JobProtocol::OptionWord JobProtocol::kOptions[15] = {
     {"clienttimeout", ClientTimeout, true},
     {"keepjobs", KeepJobs, true},
     {"serverlogsize", ServerLogSize, true},
+    {"maxjob", MaxJob, true},
+    {"jobtimeout", JobTimeout, true},
+    {"maxviews", MaxViews, true},
 };
 
 const JobProtocol::Reply JobProtocol::kReplyOrder[kReplyCount] = {PrintListReply, FontListReply, VersionReply,

@@ -24,4 +24,7 @@ public:
     static void terminate(std::intptr_t handle);
     // Gives up the handle of a program that is left running.
     static void release(std::intptr_t handle);
+    // True once the started program has ended, at once either way; the handle stays the
+    // caller's to release.
+    static bool ended(std::intptr_t handle);
 };

@@ -108,3 +108,9 @@ void UProcess::release(std::intptr_t handle)
     released().add(static_cast<pid_t>(handle));
     reapReleased();
 }
+
+bool UProcess::ended(std::intptr_t handle)
+{
+    // Reaps a child that has ended: a later wait or release of it then finds nothing to do.
+    return handle == kFailed || waitpid(static_cast<pid_t>(handle), nullptr, WNOHANG) != 0;
+}

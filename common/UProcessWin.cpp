@@ -60,3 +60,8 @@ void UProcess::release(std::intptr_t handle)
     if (handle != kFailed)
         CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
+
+bool UProcess::ended(std::intptr_t handle)
+{
+    return handle == kFailed || WaitForSingleObject(reinterpret_cast<HANDLE>(handle), 0) != WAIT_TIMEOUT;
+}

@@ -17,7 +17,7 @@ bool USockMAbort::write(USock& socket)
 {
     unsigned char word[4];
     putInt(word, type);
-    if (socket.send(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4) {
+    if (socket.send(reinterpret_cast<char*>(word), 4, fieldLimit(), interval, chunk) != 4) {
         ULog::write("USockMAbort::write(): iRes==sizeof(Type): could not send type", ULog::Error);
         return false;
     }

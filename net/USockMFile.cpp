@@ -1,5 +1,6 @@
 #include "net/USockMFile.h"
 
+#include "common/UDirListing.h"
 #include "common/UFile.h"
 #include "common/ULog.h"
 #include "net/USock.h"
@@ -52,7 +53,7 @@ private:
 } // namespace
 
 USockMFile::USockMFile(const UString& local, const UString& remote)
-    : localName(local), remoteName(remote), append(false)
+    : localName(local), remoteName(remote), append(false), sizeLimit(-1), tooLarge(false)
 {
     type = kFile;
 }
@@ -64,7 +65,7 @@ bool USockMFile::write(USock& socket)
         return logError("USockMFile::write(): file==NULL: could not open file");
     unsigned char word[4];
     putInt(word, type);
-    if (socket.send(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4)
+    if (socket.send(reinterpret_cast<char*>(word), 4, fieldLimit(), interval, chunk) != 4)
         return logError("USockMFile::write(): iRes==sizeof(Type): could not send type");
     USockMString name(remoteName);
     if (!name.write(socket))
@@ -80,7 +81,7 @@ bool USockMFile::write(USock& socket)
     if (std::fseek(file.get(), 0, SEEK_SET) != 0)
         return logError("USockMFile::write(): could not reset file position");
     putInt(word, size);
-    if (socket.send(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4)
+    if (socket.send(reinterpret_cast<char*>(word), 4, fieldLimit(), interval, chunk) != 4)
         return logError("USockMFile::write(): iRes==sizeof(Type): could not send type");
     const int piece = chunk < 1 ? 1 : chunk;
     const std::unique_ptr<char[]> buf = pieceBuffer(piece);
@@ -98,7 +99,7 @@ bool USockMFile::write(USock& socket)
         if (n > size - sent)
             n = size - sent;
         sent += n;
-        if (socket.send(buf.get(), n, timeout, interval, chunk) != n || (sent == size && !mode.restore()))
+        if (socket.send(buf.get(), n, pieceLimit(), interval, chunk) != n || (sent == size && !mode.restore()))
             return logError("USockMFile::write(): iRes!=n: could not send buf");
     } while (sent < size);
     return true;
@@ -115,13 +116,21 @@ bool USockMFile::read(USock& socket)
     if (remoteName.isEmpty())
         remoteName = name.text;
     unsigned char word[4];
-    if (socket.recv(reinterpret_cast<char*>(word), 4, timeout, interval, chunk) != 4)
+    if (socket.recv(reinterpret_cast<char*>(word), 4, fieldLimit(), interval, chunk) != 4)
         return logError("USockMFile::read(): iRes==sizeof(Type): could not read file size");
     const char* const contentFailed = "USockMFile::read(): iRes==currentChunk: could not read file content";
     const int size = getInt(word);
     // Refused before the target is created or truncated.
     if (size < 0)
         return logError(contentFailed);
+    if (sizeLimit >= 0 && size > sizeLimit) {
+        tooLarge = true;
+        return logError("USockMFile::read(): the announced size is beyond the limit");
+    }
+    const int piece = chunk < 1 ? 1 : chunk;
+    const std::unique_ptr<char[]> buf = pieceBuffer(piece);
+    if (!buf)
+        return logError("USockMFile::read(): buf==NULL: memory allocation error");
     UFile file(remoteName.str(), append ? "ab" : "wb");
     if (!file.isOpen()) {
         UString msg("USockMFile::read(): iRes==sizeof(Type): could not open file ");
@@ -130,20 +139,28 @@ bool USockMFile::read(USock& socket)
         msg += append ? " for appending" : " for writeing";
         return logError(msg.str());
     }
-    const int piece = chunk < 1 ? 1 : chunk;
-    const std::unique_ptr<char[]> buf = pieceBuffer(piece);
-    if (!buf)
-        return logError("USockMFile::read(): buf==NULL: memory allocation error");
     ContentMode mode(socket);
     int received = 0;
     do {
         const int n = piece < size - received ? piece : size - received;
-        if (socket.recv(buf.get(), n, timeout, interval, chunk) != n || (received + n == size && !mode.restore()))
-            return logError(contentFailed);
+        if (socket.recv(buf.get(), n, pieceLimit(), interval, chunk) != n || (received + n == size && !mode.restore()))
+            return dropPartial(file, contentFailed);
         received += n;
         // The read reports its write failure in these words.
         if (std::fwrite(buf.get(), 1, static_cast<size_t>(n), file.get()) != static_cast<size_t>(n))
-            return logError("USockMFile::write(): sRes!=n: could not write buf");
+            return dropPartial(file, "USockMFile::write(): sRes!=n: could not write buf");
     } while (received < size);
     return true;
+}
+
+bool USockMFile::dropPartial(UFile& file, const char* msg)
+{
+    logError(msg);
+    // Half a file is worth nothing to anyone and only takes disk space; what an append
+    // adds to is the caller's to keep.
+    if (!append) {
+        file.close();
+        UDirListing::removeFile(remoteName.str());
+    }
+    return false;
 }

@@ -3,6 +3,8 @@
 #include "common/UString.h"
 #include "net/USockMessage.h"
 
+class UFile;
+
 // One whole file on the wire: type code, the announced name as a string message, the
 // content size (signed 32-bit) and exactly that many content bytes. The content goes
 // through one buffer of chunk bytes, so memory use does not grow with the file.
@@ -17,7 +19,8 @@ public:
     bool write(USock& socket);
     // Receives a file whose type code the caller has already read, into remoteName, or into
     // the announced name when remoteName is empty. That name is the peer's choice: a caller
-    // that leaves remoteName empty must make sure the name is safe to write.
+    // that leaves remoteName empty must make sure the name is safe to write. A content that
+    // does not arrive whole is removed again (unless appended).
     bool read(USock& socket);
 
     // Sending: the local file whose content is sent.
@@ -26,4 +29,12 @@ public:
     UString remoteName;
     // Receiving: append to remoteName instead of replacing it.
     bool append;
+    // Receiving: the largest content size taken, in bytes; negative: any. A larger announced
+    // size is refused before the file is created, and sets tooLarge.
+    long long sizeLimit;
+    bool tooLarge;
+
+private:
+    // Logs msg, removes what was written of a content that did not arrive whole; false.
+    bool dropPartial(UFile& file, const char* msg);
 };

@@ -24,7 +24,7 @@ bool USockMString::write(USock& socket)
     putInt(buf.get(), type);
     putInt(buf.get() + 4, n);
     std::memcpy(buf.get() + 8, text.str(), static_cast<size_t>(n));
-    const int sent = socket.send(reinterpret_cast<char*>(buf.get()), n + 8, timeout, interval, chunk);
+    const int sent = socket.send(reinterpret_cast<char*>(buf.get()), n + 8, fieldLimit(), interval, chunk);
     if (sent != n + 8) {
         ULog::write("USockMString::write(): iRes==tSize: could not send message", ULog::Error);
         return false;
@@ -35,7 +35,7 @@ bool USockMString::write(USock& socket)
 bool USockMString::read(USock& socket)
 {
     unsigned char sizeBytes[4];
-    if (socket.recv(reinterpret_cast<char*>(sizeBytes), 4, timeout, interval, chunk) != 4) {
+    if (socket.recv(reinterpret_cast<char*>(sizeBytes), 4, fieldLimit(), interval, chunk) != 4) {
         ULog::write("USockMString::read(): iRes!=sizeof(Size): could not read message size", ULog::Error);
         return false;
     }
@@ -50,7 +50,7 @@ bool USockMString::read(USock& socket)
     // One byte more than the body, always zero: a body without its zero byte ends there
     // and still gives all its bytes as the text.
     const std::unique_ptr<char[]> body(new (std::nothrow) char[static_cast<size_t>(size) + 1]);
-    if (!body || socket.recv(body.get(), size, timeout, interval, chunk) != size) {
+    if (!body || socket.recv(body.get(), size, fieldLimit(), interval, chunk) != size) {
         ULog::write(bodyFailed, ULog::Error);
         return false;
     }

@@ -13,9 +13,17 @@ USockMessage::~USockMessage() = default;
 void USockMessage::copySettings(const USockMessage& other)
 {
     timeout = other.timeout;
+    deadline = other.deadline;
+    messageDeadline = other.messageDeadline;
     interval = other.interval;
     chunk = other.chunk;
 }
+
+void USockMessage::startMessage() { messageDeadline = deadline.earlier(UDeadline::after(timeout)); }
+
+double USockMessage::fieldLimit() const { return deadline.cut(messageDeadline.cut(timeout)); }
+
+double USockMessage::pieceLimit() const { return deadline.cut(timeout); }
 
 void USockMessage::putInt(unsigned char* out, int value)
 {
@@ -36,7 +44,7 @@ int USockMessage::getInt(const unsigned char* in)
 int USockMessage::readType(USock& socket)
 {
     unsigned char bytes[4];
-    const int got = socket.recv(reinterpret_cast<char*>(bytes), 4, timeout, interval, chunk);
+    const int got = socket.recv(reinterpret_cast<char*>(bytes), 4, fieldLimit(), interval, chunk);
     if (got != 4) {
         ULog::write("USockMessage::readType(): iRes!=sizeof(Type): could not read message type", ULog::Error);
         return -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/UDeadline.h"
+
 class USock;
 class USockMAbort;
 
@@ -30,9 +32,17 @@ public:
     USockMessage();
     virtual ~USockMessage();
 
-    // Takes the other message's transfer settings, so that a message read inside another one
-    // moves with the outer message's settings.
+    // Takes the other message's transfer settings, deadlines included, so that a message
+    // read inside another one moves with the outer message's settings and shares its limit.
     void copySettings(const USockMessage& other);
+    // Starts this message's own deadline: timeout seconds from now (within deadline), shared
+    // by its type code, sizes, texts and the messages inside it.
+    void startMessage();
+    // The time limit of the next transfer of the message's fields.
+    double fieldLimit() const;
+    // The time limit of the next piece of file content: each piece gets timeout anew, so a
+    // large file is not cut off, but none goes past deadline.
+    double pieceLimit() const;
     // The next type code from the socket, or -1 (logged) when fewer than 4 bytes arrive.
     int readType(USock& socket);
 
@@ -46,8 +56,13 @@ public:
     static int getInt(const unsigned char* in);
 
     int type;
-    // Seconds; negative means no limit.
+    // Seconds; negative means no limit. Without a started message deadline each transfer
+    // gets it anew.
     double timeout;
+    // The deadline of the whole exchange this message belongs to: no transfer goes past it.
+    UDeadline deadline;
+    // The message's own deadline (startMessage); none: each field gets timeout anew.
+    UDeadline messageDeadline;
     // Seconds waited at most between attempts; negative means none.
     double interval;
     // Most bytes in one platform call, and the piece size of file content.

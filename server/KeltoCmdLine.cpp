@@ -34,18 +34,22 @@ bool readSeconds(const char* text, double& seconds)
     return true;
 }
 
-// A count written as digits only, 0 to 1000000.
-bool readCount(const char* text, int& count)
+// A whole number of digits alone from least to 1000000; false for anything else.
+bool readCount(const char* text, int& count, int least)
 {
-    if (text == nullptr || *text == '\0' || std::strlen(text) > 7)
+    if (text == nullptr || *text == '\0')
         return false;
-    for (const char* p = text; *p != '\0'; ++p)
+    long value = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
         if (*p < '0' || *p > '9')
             return false;
-    const long v = std::strtol(text, nullptr, 10);
-    if (v > 1000000)
+        value = value * 10 + (*p - '0');
+        if (value > 1000000)
+            return false;
+    }
+    if (value < least)
         return false;
-    count = static_cast<int>(v);
+    count = static_cast<int>(value);
     return true;
 }
 
@@ -62,7 +66,8 @@ bool missingValue(const char* word)
 KeltoCmdLine::KeltoCmdLine()
     : logEnabled(true), fontList(false), response(false), printList(false), resList(false), ver(false),
       view(false), trustClients(false), clientTimeout(kDefaultClientTimeout), keepJobs(kDefaultKeepJobs),
-      serverLogSize(kDefaultServerLogSize)
+      serverLogSize(kDefaultServerLogSize), maxJob(kDefaultMaxJob), jobTimeout(kDefaultJobTimeout),
+      maxViews(kDefaultMaxViews)
 {
     UString host("0.0.0.0:");
     listenAddr = host + kDefaultPort;
@@ -107,12 +112,24 @@ bool KeltoCmdLine::parse(int& argc, char**& argv)
                 return missingValue(found->word);
             break;
         case JobProtocol::KeepJobs:
-            if (!readCount(value, keepJobs))
+            if (!readCount(value, keepJobs, 0))
                 return missingValue(found->word);
             break;
         case JobProtocol::ServerLogSize:
             // Megabytes, as -clienttimeout reads seconds: 0.5 is half a megabyte.
             if (!readSeconds(value, serverLogSize))
+                return missingValue(found->word);
+            break;
+        case JobProtocol::MaxJob:
+            if (!readCount(value, maxJob, 1))
+                return missingValue(found->word);
+            break;
+        case JobProtocol::JobTimeout:
+            if (!readSeconds(value, jobTimeout))
+                return missingValue(found->word);
+            break;
+        case JobProtocol::MaxViews:
+            if (!readCount(value, maxViews, 1))
                 return missingValue(found->word);
             break;
         }

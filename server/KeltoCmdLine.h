@@ -14,6 +14,9 @@ public:
     static constexpr double kDefaultClientTimeout = 60.0;
     static const int kDefaultKeepJobs = 100;
     static constexpr double kDefaultServerLogSize = 10.0;
+    static const int kDefaultMaxJob = 200;
+    static constexpr double kDefaultJobTimeout = 600.0;
+    static const int kDefaultMaxViews = 4;
 
     KeltoCmdLine();
     ~KeltoCmdLine() override;
@@ -46,6 +49,13 @@ public:
     int keepJobs;
     // -serverlogsize MEGABYTES: the server log's size before it moves to its ".1".
     double serverLogSize;
+    // -maxjob MEGABYTES: the largest document a client may send, in MiB; a positive whole number.
+    int maxJob;
+    // -jobtimeout SECONDS: the time limit of receiving a job's command line and document
+    // together; a positive number.
+    double jobTimeout;
+    // -maxviews N: how many -view print programs may run at once; a positive whole number.
+    int maxViews;
     // The indices of the arguments this parse took as the -open option (not as the value
     // of another option), in order: the job checks compare them with the print program's
     // reading of the same line.

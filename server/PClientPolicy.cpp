@@ -8,6 +8,9 @@ struct Policy {
     std::vector<UString> allowRun;
     bool trustClients = false;
     double clientTimeout = KeltoCmdLine::kDefaultClientTimeout;
+    int maxJob = KeltoCmdLine::kDefaultMaxJob;
+    double jobTimeout = KeltoCmdLine::kDefaultJobTimeout;
+    int maxViews = KeltoCmdLine::kDefaultMaxViews;
 };
 
 Policy& policy()
@@ -24,6 +27,9 @@ void PClientPolicy::set(const KeltoCmdLine& serverOptions)
     p.allowRun = serverOptions.allowRun;
     p.trustClients = serverOptions.trustClients;
     p.clientTimeout = serverOptions.clientTimeout;
+    p.maxJob = serverOptions.maxJob;
+    p.jobTimeout = serverOptions.jobTimeout;
+    p.maxViews = serverOptions.maxViews;
 }
 
 const std::vector<UString>& PClientPolicy::allowRun() { return policy().allowRun; }
@@ -31,3 +37,9 @@ const std::vector<UString>& PClientPolicy::allowRun() { return policy().allowRun
 bool PClientPolicy::trustClients() { return policy().trustClients; }
 
 double PClientPolicy::clientTimeout() { return policy().clientTimeout; }
+
+long long PClientPolicy::maxJobBytes() { return static_cast<long long>(policy().maxJob) * 1024 * 1024; }
+
+double PClientPolicy::jobTimeout() { return policy().jobTimeout; }
+
+int PClientPolicy::maxViews() { return policy().maxViews; }

@@ -18,6 +18,7 @@
 #include "server/PPrintProgram.h"
 #include "server/PServerControl.h"
 
+#include <cstdio>
 #include <string>
 
 const char* const PExchange::kSource = "unsigned __stdcall PPrinterServer::dispatch( LPVOID lpParam )";
@@ -27,6 +28,14 @@ namespace {
 void logError(const char* msg) { ULog::write(msg, ULog::Error); }
 
 const char* const kNetworkError = "This may be a network layer error";
+
+// Seconds as a person writes them: 600, 2.5.
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return text;
+}
 
 // How long a refused client may go on sending before the connection is closed regardless.
 const double kAbortDeliverySeconds = 2.0;
@@ -41,6 +50,7 @@ PExchange::PExchange(const USockTcp& connection, const UString& stamp) : mConnec
 
 unsigned PExchange::run()
 {
+    mJobDeadline = UDeadline::after(PClientPolicy::jobTimeout());
     const bool done = receiveCommandLine() && stage() && checkJob() && receiveDocument() && clientStillThere() &&
                       sendReplies(0, JobProtocol::kRepliesBeforeJob) && writeCommandFile() && runPrintProgram() &&
                       (mOptions.view || sendReplies(JobProtocol::kRepliesBeforeJob, JobProtocol::kReplyCount));
@@ -56,10 +66,15 @@ unsigned PExchange::run()
 template <class Message>
 PExchange::Received PExchange::receive(Message& message, int expected, int& received)
 {
-    mPeerAbort.copySettings(mTypeReader);
-    message.copySettings(mTypeReader);
-    received = mTypeReader.readType(mConnection);
-    if (mTypeReader.checkAbort(received, mConnection, mPeerAbort))
+    // A reader of its own: the replies sent later move with mTypeReader's settings alone.
+    USockMessage reader;
+    reader.copySettings(mTypeReader);
+    reader.deadline = mJobDeadline;
+    reader.startMessage();
+    mPeerAbort.copySettings(reader);
+    message.copySettings(reader);
+    received = reader.readType(mConnection);
+    if (reader.checkAbort(received, mConnection, mPeerAbort))
         return AbortedByPeer;
     if (received != expected)
         return UnexpectedType;
@@ -77,12 +92,16 @@ bool PExchange::receiveCommandLine()
         mPeerAbort.print(ULog::Error, 0);
         return false;
     case UnexpectedType: {
+        if (jobTimeUp("msgCmdLine"))
+            return false;
         logError("PPrinterServer::dispatch(): msgCmdLine: received an unexpected type");
         USockMAbortType abort("msgCmdLine", USockMessage::kCmdline, received);
         sendAbort(abort);
         return false;
     }
     case NotRead:
+        if (jobTimeUp("msgCmdLine"))
+            return false;
         logError("PPrinterServer::dispatch(): msgCmdLine: could not read");
         sendAbort("Could not read command line sent by printer client", kNetworkError);
         sendDefaultAbort();
@@ -131,6 +150,7 @@ bool PExchange::receiveDocument()
         return true;
     // The content lands in this job's own file, whatever name the client announces.
     USockMFileName document(UString(""), mOptions.openFile);
+    document.sizeLimit = PClientPolicy::maxJobBytes();
     int received = 0;
     switch (receive(document, USockMessage::kFileName, received)) {
     case Arrived:
@@ -140,12 +160,20 @@ bool PExchange::receiveDocument()
         mPeerAbort.print(ULog::Error, 0);
         return false;
     case UnexpectedType: {
+        if (jobTimeUp("msgFileName"))
+            return false;
         logError("PPrinterServer::dispatch(): msgFileName: received an unexpected type");
         USockMAbortType abort("msgFileName", USockMessage::kFileName, received);
         sendAbort(abort);
         return false;
     }
     case NotRead:
+        if (document.tooLarge) {
+            refuseSize();
+            return false;
+        }
+        if (jobTimeUp("msgFileName"))
+            return false;
         logError("PPrinterServer::dispatch(): msgFileName: could not read");
         sendAbort("Could not read -open parameter from printer client", kNetworkError);
         return false;
@@ -162,6 +190,31 @@ bool PExchange::clientStillThere()
     if (!mOptions.openFile.isEmpty())
         UDirListing::removeFile(mOptions.openFile.str());
     return false;
+}
+
+bool PExchange::jobTimeUp(const char* what)
+{
+    if (!mJobDeadline.passed())
+        return false;
+    UString line("PPrinterServer::dispatch(): ");
+    line += what;
+    line += ": the job's time limit has passed";
+    logError(line.str());
+    UString error("Job time limit passed: the command line and document did not arrive within ");
+    error += secondsText(PClientPolicy::jobTimeout()).c_str();
+    error += " seconds";
+    sendAbort(error.str(), UString("The administrator can set the limit by starting draxomeServer with "
+                                   "-jobtimeout SECONDS."));
+    return true;
+}
+
+void PExchange::refuseSize()
+{
+    const std::string limit = std::to_string(PClientPolicy::maxJobBytes() / (1024 * 1024));
+    logError(("PPrinterServer::dispatch(): msgFileName: document refused, larger than -maxjob " + limit).c_str());
+    const std::string error = "Refused document: it is larger than this server's limit of " + limit + " MB";
+    sendAbort(error.c_str(), UString("The administrator can raise the limit by starting draxomeServer with "
+                                     "-maxjob MEGABYTES."));
 }
 
 bool PExchange::sendFile(USockMFile& message, const char* logLine, const char* error, const UString& description)

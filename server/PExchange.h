@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/JobProtocol.h"
+#include "common/UDeadline.h"
 #include "common/UString.h"
 #include "net/USockMAbort.h"
 #include "net/USockMCmdline.h"
@@ -57,9 +58,15 @@ private:
     void endStoppedJob();
 
     // Reads the next type code; for an abort the rest of it, else, when the code is the
-    // expected one, the body with message.read.
+    // expected one, the body with message.read. The type code and every field of the
+    // message share one client time limit, within the job's deadline.
     template <class Message>
     Received receive(Message& message, int expected, int& received);
+    // After a receive that failed: when it was the job's deadline that passed, logs it
+    // (what: the message's name), tells the client and returns true.
+    bool jobTimeUp(const char* what);
+    // Tells the client (and the log) that its document is beyond -maxjob.
+    void refuseSize();
     // Logs the abort record at Error level and sends it.
     void sendAbort(USockMAbort& abort);
     void sendAbort(const char* error, const UString& description);
@@ -76,4 +83,6 @@ private:
     USockMAbort mPeerAbort;
     USockMCmdline mCommandLine;
     KeltoCmdLine mOptions;
+    // Receiving the command line and the document must be done by then (-jobtimeout).
+    UDeadline mJobDeadline;
 };

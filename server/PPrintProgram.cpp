@@ -3,7 +3,9 @@
 #include "common/UDirListing.h"
 #include "common/UProcess.h"
 #include "common/UString.h"
+#include "server/PClientPolicy.h"
 #include "server/PServerControl.h"
+#include "server/PViewSlots.h"
 
 const char* const PPrintProgram::kPrintProgram = "draxome.exe";
 const char* const PPrintProgram::kOutsideProgram = "velquin.exe";
@@ -19,13 +21,15 @@ const char* PPrintProgram::findPrintProgram()
 
 PPrintProgram::JobRun PPrintProgram::runJob(const char* program, char* const* argv, bool view)
 {
+    if (view)
+        PViewSlots::waitForSlot(PClientPolicy::maxViews());
     const std::intptr_t process = UProcess::startNoWait(program, argv);
     if (process == UProcess::kFailed)
         return NotStarted;
-    // A program left running with -view still holds a handle; it is given up at once so
-    // that -view jobs do not pile up handles for the life of the server.
+    // A program left running with -view is counted until it ends; its handle is given up
+    // then, so that -view jobs do not pile up handles for the life of the server.
     if (view) {
-        UProcess::release(process);
+        PViewSlots::add(process);
         return Ran;
     }
     // Short waits, so a stop request is seen while the job runs.

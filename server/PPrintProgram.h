@@ -15,7 +15,8 @@ public:
 
     enum JobRun { Ran, NotStarted, EndedByStop };
     // Starts program with the null-terminated argument vector without waiting and, unless
-    // view is set, waits until it has ended. When the server is asked to stop meanwhile,
+    // view is set, waits until it has ended. A view job first waits until fewer than the
+    // server's -maxviews view programs run. When the server is asked to stop meanwhile,
     // the program gets the grace time to end and is then ended itself (EndedByStop). The
     // vector stays the caller's to release.
     static JobRun runJob(const char* program, char* const* argv, bool view);

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <chrono>
@@ -138,13 +139,33 @@ protected:
         };
     }
     Strings job(const std::string& bytes) { return exchange(sends(bytes, false)); }
-    // The one file of this directory whose name begins with head, or "".
-    static std::string only(const std::string& head)
+    // A client that sends bytes in pieces of piece bytes, pausing between them, until the
+    // server answers; mAnswered is how long after the first piece that was.
+    std::function<void(int)> drips(const std::string& bytes, size_t piece, int pauseMs)
+    {
+        return [this, bytes, piece, pauseMs](int fd) {
+            const auto start = std::chrono::steady_clock::now();
+            pollfd answer{fd, POLLIN, 0};
+            for (size_t done = 0; done < bytes.size() && poll(&answer, 1, done > 0 ? pauseMs : 0) == 0; done += piece)
+                ::send(fd, bytes.data() + done, std::min(piece, bytes.size() - done), MSG_NOSIGNAL);
+            poll(&answer, 1, 5000);
+            mAnswered = std::chrono::steady_clock::now() - start;
+            ::shutdown(fd, SHUT_WR);
+        };
+    }
+    // The files of this directory whose names begin with head.
+    static Strings named(const std::string& head)
     {
         Strings found;
         for (const auto& e : fs::directory_iterator("."))
             if (e.path().filename().string().rfind(head, 0) == 0)
                 found.push_back(e.path().filename().string());
+        return found;
+    }
+    // The one file of this directory whose name begins with head, or "".
+    static std::string only(const std::string& head)
+    {
+        const Strings found = named(head);
         return found.size() == 1 ? found[0] : "";
     }
 
@@ -153,6 +174,7 @@ protected:
     Listener mListener;
     unsigned mResult = 99;
     std::chrono::steady_clock::duration mTook{};
+    std::chrono::steady_clock::duration mAnswered{};
 };
 
 const std::string kDocument = fileMsg(0x1001, "a.txt", std::string(120000, 'x'));
@@ -201,6 +223,56 @@ TEST_F(ExchangeTest, AViewJobClosesOnceTheProgramIsStarted)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(fs::exists("r.txt")) << "nobody took the response file";
+
+    // Beyond -maxviews the next -view job waits until one has ended.
+    Policy policy("-maxviews 1");
+    job(cmdline("-view slow"));
+    EXPECT_LT(mTook, std::chrono::milliseconds(900));
+    job(cmdline("-view slow"));
+    EXPECT_GE(mTook, std::chrono::milliseconds(700));
+}
+
+TEST_F(ExchangeTest, AJobIsBoundInSizeAndTimeAndLeavesNothingHalfReceived)
+{
+    Policy policy("-clienttimeout 1 -jobtimeout 1.6 -maxjob 1");
+    const std::string open = cmdline("-open a.txt") + le32(0x1001) + strMsg("a.txt");
+    const std::string tooLarge = "abort:Refused document: it is larger than this server's limit of 1 MB|The "
+                                 "administrator can raise the limit by starting draxomeServer with -maxjob MEGABYTES.";
+    struct Case {
+        std::string bytes;
+        size_t piece;
+        int pauseMs;
+        std::string abort;
+        const char* logged;
+        int answeredMs[2]; // the abort came within this span
+    };
+    const Case cases[] = {
+        {open + le32(1048577) + "xx", 1 << 30, 0, tooLarge, "document refused, larger than -maxjob 1", {0, 900}},
+        {open + le32(0x7fffffff) + "xx", 1 << 30, 0, tooLarge, "document refused", {0, 900}},
+        // Each field would come within the limit, the whole command line does not.
+        {cmdline("-ver"), 2, 400, "abort:Could not read command line", "msgCmdLine: could not read", {900, 1500}},
+        // Each piece would come within the limit, the whole job does not.
+        {open + le32(400000) + std::string(400000, 'x'), 40000, 250,
+         "abort:Job time limit passed: the command line and document did not arrive within 1.6 seconds|The "
+         "administrator can set the limit by starting draxomeServer with -jobtimeout SECONDS.",
+         "msgFileName: the job's time limit has passed", {1500, 2200}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged);
+        const size_t before = mLog.text().size();
+        const Strings got = exchange(drips(c.bytes, c.piece, c.pauseMs));
+        EXPECT_EQ(0u, mResult);
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(0u, got[0].find(c.abort)) << got[0];
+        EXPECT_NE(std::string::npos, mLog.text().find(c.logged, before)) << mLog.text().substr(before);
+        EXPECT_GE(mAnswered, std::chrono::milliseconds(c.answeredMs[0]));
+        EXPECT_LE(mAnswered, std::chrono::milliseconds(c.answeredMs[1]));
+        EXPECT_EQ(Strings{}, named("tmp")) << "nothing of the job stays";
+        EXPECT_FALSE(fs::exists("standin-args.txt"));
+    }
+    // Within the bounds a job is served.
+    EXPECT_EQ(1u, job(cmdline("-open a.txt") + fileMsg(0x1001, "a.txt", std::string(1048576, 'y'))).size());
+    EXPECT_EQ(1048576u, readFile("printed.txt").size());
 }
 
 TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)

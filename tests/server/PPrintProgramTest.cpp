@@ -1,6 +1,7 @@
 #include "common/UCmdLine.h"
 #include "common/UOs.h"
 #include "server/PPrintProgram.h"
+#include "server/PViewSlots.h"
 #include "tests/common/TestSupport.h"
 #include "tests/server/StandIn.h"
 
@@ -41,6 +42,9 @@ TEST(PPrintProgram, ManyJobsLeaveNoHandleBehind)
     const int before = standin::openHandles();
     for (int i = 0; i < 30; ++i)
         ASSERT_EQ(PPrintProgram::Ran, PPrintProgram::runJob("draxome.exe", argv.data(), i % 3 == 0)) << i;
+    // A -view program's handle is held while it runs, and given up once it has ended.
+    for (int i = 0; i < 200 && PViewSlots::running() > 0; ++i)
+        UOs::sleepMs(25);
     EXPECT_EQ(before, standin::openHandles());
     UOs::sleepMs(500);
     fs::remove("standin-done.txt");
