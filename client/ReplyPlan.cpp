@@ -40,7 +40,11 @@ bool ReplyPlan::read(const std::vector<std::string>& args, std::string& error)
         case JobProtocol::ListenAddr:
         case JobProtocol::AllowRun:
         case JobProtocol::TrustClients:
-        case JobProtocol::ClientTimeout: break;
+        case JobProtocol::ClientTimeout:
+        case JobProtocol::MaxJob:
+        case JobProtocol::Lpd:
+        case JobProtocol::Raw:
+        case JobProtocol::Queues: break;
         }
     }
     sendsFile = !openFile.empty();

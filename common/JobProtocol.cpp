@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-const JobProtocol::OptionWord JobProtocol::kOptions[13] = {
+const JobProtocol::OptionWord JobProtocol::kOptions[17] = {
     {"open", Open, true},
     {"disablelog", DisableLog, false},
     {"fontlist", FontList, false},
@@ -16,6 +16,10 @@ const JobProtocol::OptionWord JobProtocol::kOptions[13] = {
     {"allowrun", AllowRun, true},
     {"trustclients", TrustClients, false},
     {"clienttimeout", ClientTimeout, true},
+    {"maxjob", MaxJob, true},
+    {"lpd", Lpd, true},
+    {"raw", Raw, true},
+    {"queues", Queues, true},
 };
 
 const JobProtocol::Reply JobProtocol::kReplyOrder[kReplyCount] = {PrintListReply, FontListReply, VersionReply,

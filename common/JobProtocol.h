@@ -8,14 +8,14 @@ public:
     // argument is the print program's business.
     enum Option {
         Open, DisableLog, FontList, Response, PrintList, ResList, LogFile, Ver, ListenAddr, View,
-        AllowRun, TrustClients, ClientTimeout
+        AllowRun, TrustClients, ClientTimeout, MaxJob, Lpd, Raw, Queues
     };
     struct OptionWord {
         const char* word; // without its leading "-"
         Option option;
         bool takesValue; // the next argument, whatever it looks like
     };
-    static const OptionWord kOptions[13];
+    static const OptionWord kOptions[17];
 
     // The option an argument names: a "-" and exactly one of the words, in exact case;
     // null for anything else.

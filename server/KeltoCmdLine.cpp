@@ -33,6 +33,25 @@ bool readSeconds(const char* text, double& seconds)
     return true;
 }
 
+// A whole number of digits alone from 1 to 1000000; false for anything else.
+bool readCount(const char* text, int& count)
+{
+    if (text == nullptr || *text == '\0')
+        return false;
+    long value = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        value = value * 10 + (*p - '0');
+        if (value > 1000000)
+            return false;
+    }
+    if (value < 1)
+        return false;
+    count = static_cast<int>(value);
+    return true;
+}
+
 bool missingValue(const char* word)
 {
     UString line("Error in KeltoCmdLine::parse(): -");
@@ -45,7 +64,8 @@ bool missingValue(const char* word)
 
 KeltoCmdLine::KeltoCmdLine()
     : logEnabled(true), fontList(false), response(false), printList(false), resList(false), ver(false),
-      view(false), trustClients(false), clientTimeout(kDefaultClientTimeout)
+      view(false), trustClients(false), clientTimeout(kDefaultClientTimeout), maxJob(kDefaultMaxJob),
+      queues("queues.txt")
 {
     UString host("0.0.0.0:");
     listenAddr = host + kDefaultPort;
@@ -89,6 +109,13 @@ bool KeltoCmdLine::parse(int& argc, char**& argv)
             if (!readSeconds(value, clientTimeout))
                 return missingValue(found->word);
             break;
+        case JobProtocol::MaxJob:
+            if (!readCount(value, maxJob))
+                return missingValue(found->word);
+            break;
+        case JobProtocol::Lpd: lpd = value; break;
+        case JobProtocol::Raw: raw.push_back(UString(value)); break;
+        case JobProtocol::Queues: queues = value; break;
         }
     }
     return true;

@@ -12,6 +12,7 @@ class KeltoCmdLine : public UCmdLine {
 public:
     static const int kDefaultPort = 2345;
     static constexpr double kDefaultClientTimeout = 60.0;
+    static const int kDefaultMaxJob = 200;
 
     KeltoCmdLine();
     ~KeltoCmdLine() override;
@@ -40,6 +41,14 @@ public:
     bool trustClients;
     // -clienttimeout SECONDS: the time limit of each read from a client; a positive number.
     double clientTimeout;
+    // -maxjob MEGABYTES: the most data one job may bring, in MiB; a positive whole number.
+    int maxJob;
+    // -lpd [ADDRESS:]PORT: where the LPD receiver listens; empty for none.
+    UString lpd;
+    // -raw [ADDRESS:]PORT=QUEUE (repeatable): raw-socket ports and the queue of each.
+    std::vector<UString> raw;
+    // -queues FILE: the queue file of the LPD and raw-socket jobs.
+    UString queues;
     // The indices of the arguments this parse took as the -open option (not as the value
     // of another option), in order: the job checks compare them with the print program's
     // reading of the same line.

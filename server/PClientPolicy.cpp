@@ -8,6 +8,8 @@ struct Policy {
     std::vector<UString> allowRun;
     bool trustClients = false;
     double clientTimeout = KeltoCmdLine::kDefaultClientTimeout;
+    int maxJob = KeltoCmdLine::kDefaultMaxJob;
+    UString queueFile = UString("queues.txt");
 };
 
 Policy& policy()
@@ -24,6 +26,8 @@ void PClientPolicy::set(const KeltoCmdLine& serverOptions)
     p.allowRun = serverOptions.allowRun;
     p.trustClients = serverOptions.trustClients;
     p.clientTimeout = serverOptions.clientTimeout;
+    p.maxJob = serverOptions.maxJob;
+    p.queueFile = serverOptions.queues;
 }
 
 const std::vector<UString>& PClientPolicy::allowRun() { return policy().allowRun; }
@@ -31,3 +35,7 @@ const std::vector<UString>& PClientPolicy::allowRun() { return policy().allowRun
 bool PClientPolicy::trustClients() { return policy().trustClients; }
 
 double PClientPolicy::clientTimeout() { return policy().clientTimeout; }
+
+long long PClientPolicy::maxJobBytes() { return static_cast<long long>(policy().maxJob) * 1024 * 1024; }
+
+const UString& PClientPolicy::queueFile() { return policy().queueFile; }

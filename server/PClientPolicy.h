@@ -19,4 +19,8 @@ public:
     static bool trustClients();
     // Seconds.
     static double clientTimeout();
+    // -maxjob in bytes: the most data one job of the LPD and raw-socket front ends brings.
+    static long long maxJobBytes();
+    // -queues: the queue file those front ends read at every job.
+    static const UString& queueFile();
 };
