@@ -6,6 +6,7 @@
 #include "server/PJobStaging.h"
 #include "server/PQueueFile.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -131,13 +132,11 @@ void PLpdReceiver::receiveJob(const std::string& queue)
     for (;;) {
         std::string line;
         const PPeerReader::Result r = mReader.readLine(line, kMostLine);
-        if (r == PPeerReader::Closed) {
-            if (mHasControl || !mData.empty())
-                dropJob("not printed: the peer closed before the job was whole");
-            return;
-        }
         if (r != PPeerReader::Ok) {
-            dropJob("not printed: the peer stopped sending");
+            // Between jobs the peer may close or fall silent; within one it has lost it.
+            if (mHasControl || !mData.empty())
+                dropJob(r == PPeerReader::Closed ? "not printed: the peer closed before the job was whole"
+                                                 : "not printed: the peer stopped sending");
             return;
         }
         if (!subcommand(line))
@@ -216,7 +215,9 @@ bool PLpdReceiver::receiveData(long long count, const std::string& name)
         r = mReader.readToEnd(most, out.get(), mData.back().bytes);
     } else {
         r = mReader.readCount(count, out.get(), nullptr);
-        mData.back().bytes = count;
+        // What arrived, for the log line of a job that did not arrive whole.
+        const long at = std::ftell(out.get());
+        mData.back().bytes = at > 0 ? at : 0;
         std::string end;
         if (r == PPeerReader::Ok)
             r = mReader.readCount(1, nullptr, &end);
@@ -317,7 +318,7 @@ void PLpdReceiver::printIfWhole()
 
 void PLpdReceiver::dropJob(const char* outcome)
 {
-    if (outcome != nullptr && (mHasControl || !mData.empty()))
+    if (outcome != nullptr)
         PJobRunner::log(mJob, jobBytes(), outcome, true);
     for (const DataFile& file : mData)
         PJobRunner::discard(file.stamp);
