@@ -51,6 +51,10 @@ if case == "control-first":
     command(2) and control() and data()
 elif case == "data-first":
     command(2) and data() and control()
+elif case == "two-files":
+    two = CONTROL.replace(b"UdfA001", b"ldfB001peerhost\nUdfA001")
+    (command(2) and sub(2, two, b"cfA001peerhost") and data()
+     and sub(3, DATA, b"dfB001peerhost"))
 elif case == "count0":
     if command(2) and control() and command(3, b"0 dfA001peerhost"):
         s.sendall(DATA)
