@@ -1,4 +1,3 @@
-#include "server/PFrontEndPort.h"
 #include "server/PJobGuard.h"
 #include "server/PJobRunner.h"
 #include "server/PLpdReceiver.h"
@@ -38,21 +37,10 @@ TEST(FrontEnd, QueueFileLinesAndTheDefaultOfTheFirstLineOnly)
     }
 }
 
-TEST(FrontEnd, ControlFileValuesAreTextAndPrintLinesNameTheFiles)
+TEST(FrontEnd, TheJobNameElseTheSourceFileNamesTheDocument)
 {
-    const PLpdReceiver::Control c = PLpdReceiver::parseControl(
-        "Hhost\x01one\nProot\nNsource \"name\"\nfdfA1\nldfA2\nodfA3\npdfA1\nUdfA1\nxdfA4\n\nT-cmdfile x\n");
-    EXPECT_STREQ("hostone", c.host.str());
-    EXPECT_STREQ("root", c.user.str());
-    EXPECT_STREQ("source name", c.documentName.str());
-    ASSERT_EQ(4u, c.files.size());
-    const char* files[] = {"dfA1", "dfA2", "dfA3", "dfA1"};
-    const bool direct[] = {false, true, true, false};
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(files[i], c.files[i]);
-        EXPECT_EQ(direct[i], c.direct[i]) << i;
-    }
     EXPECT_STREQ("job", PLpdReceiver::parseControl("Nsource\nJjob\nJlater\n").documentName.str());
+    EXPECT_STREQ("source", PLpdReceiver::parseControl("Nsource\nNsecond\nfdfA1\n").documentName.str());
 }
 
 TEST(FrontEnd, CommandTextKeepsWithinWhatThePrintProgramReads)
@@ -71,35 +59,4 @@ TEST(FrontEnd, CommandTextKeepsWithinWhatThePrintProgramReads)
     EXPECT_EQ(room, text.size());
     EXPECT_EQ('"', text.back());
     EXPECT_EQ("", PJobRunner::commandText(std::string(room + 1, 'o'), job));
-}
-
-TEST(FrontEnd, PortsWithAndWithoutAnAddress)
-{
-    struct Case {
-        PFrontEndPort::Kind kind;
-        const char* text;
-        const char* expected; // "host port queue", or null when refused
-    };
-    const Case cases[] = {
-        {PFrontEndPort::Lpd, "515", "10.1.1.1 515 "},
-        {PFrontEndPort::Lpd, "127.0.0.1:5515", "127.0.0.1 5515 "},
-        {PFrontEndPort::Raw, "9100=reports", "10.1.1.1 9100 reports"},
-        {PFrontEndPort::Raw, "127.0.0.2:9100=a=b", "127.0.0.2 9100 a=b"},
-        {PFrontEndPort::Raw, "9100", nullptr},
-        {PFrontEndPort::Raw, "9100=", nullptr},
-        {PFrontEndPort::Lpd, "0", nullptr},
-        {PFrontEndPort::Lpd, "65536", nullptr},
-        {PFrontEndPort::Lpd, ":515", nullptr},
-        {PFrontEndPort::Lpd, "5 15", nullptr},
-        {PFrontEndPort::Lpd, "", nullptr},
-    };
-    for (const Case& c : cases) {
-        PFrontEndPort port;
-        const bool ok = PFrontEndPort::parse(c.kind, c.text, "10.1.1.1", port);
-        EXPECT_EQ(c.expected != nullptr, ok) << c.text;
-        if (ok && c.expected != nullptr) {
-            EXPECT_EQ(c.expected, std::string(port.host.str()) + " " + std::to_string(port.port) + " " + port.queue.str())
-                << c.text;
-        }
-    }
 }
