@@ -45,7 +45,10 @@ bool ReplyPlan::read(const std::vector<std::string>& args, std::string& error)
         case JobProtocol::ServerLogSize:
         case JobProtocol::MaxJob:
         case JobProtocol::JobTimeout:
-        case JobProtocol::MaxViews: break;
+        case JobProtocol::MaxViews:
+        case JobProtocol::Lpd:
+        case JobProtocol::Raw:
+        case JobProtocol::Queues: break;
         }
     }
     sendsFile = !openFile.empty();

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-const JobProtocol::OptionWord JobProtocol::kOptions[18] = {
+const JobProtocol::OptionWord JobProtocol::kOptions[21] = {
     {"open", Open, true},
     {"disablelog", DisableLog, false},
     {"fontlist", FontList, false},
@@ -21,6 +21,9 @@ const JobProtocol::OptionWord JobProtocol::kOptions[18] = {
     {"maxjob", MaxJob, true},
     {"jobtimeout", JobTimeout, true},
     {"maxviews", MaxViews, true},
+    {"lpd", Lpd, true},
+    {"raw", Raw, true},
+    {"queues", Queues, true},
 };
 
 const JobProtocol::Reply JobProtocol::kReplyOrder[kReplyCount] = {PrintListReply, FontListReply, VersionReply,

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -85,6 +86,14 @@ bool USock::listen(int backlog) { return USockSys::listenOn(sock, backlog); }
 bool USock::accept(USock& client) { return client.attach(USockSys::acceptNext(sock)); }
 
 bool USock::awaitClient(double seconds) { return USockSys::waitReady(sock, false, wholeMs(seconds * 1000.0)); }
+
+int USock::awaitFirstClient(const USock* const* listeners, int count, double seconds)
+{
+    std::vector<USockSys::Handle> handles;
+    for (int i = 0; i < count; ++i)
+        handles.push_back(listeners[i]->sock);
+    return USockSys::firstReadable(handles.data(), count, wholeMs(seconds * 1000.0));
+}
 
 bool USock::connect()
 {

@@ -44,6 +44,9 @@ public:
     // Waits at most seconds for a client to accept; false when none came (or a signal cut
     // the wait short), so a listening loop can look at other things between clients.
     bool awaitClient(double seconds);
+    // The same for several listening sockets at once: the index of the first that has a
+    // client, or -1 when none came within seconds.
+    static int awaitFirstClient(const USock* const* listeners, int count, double seconds);
     // The client side of open: connects to address and port.
     bool connect();
     enum ConnectResult { Connected, ConnectFailed, ConnectTimedOut };

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -164,4 +165,21 @@ bool USockSys::waitReady(Handle h, bool forWrite, int ms)
     p.events = forWrite ? POLLOUT : POLLIN;
     p.revents = 0;
     return ::poll(&p, 1, ms) > 0;
+}
+
+int USockSys::firstReadable(const Handle* handles, int count, int ms)
+{
+    std::vector<pollfd> polls(static_cast<size_t>(count > 0 ? count : 0));
+    for (int i = 0; i < count; ++i) {
+        polls[static_cast<size_t>(i)].fd = fd(handles[i]);
+        polls[static_cast<size_t>(i)].events = POLLIN;
+        polls[static_cast<size_t>(i)].revents = 0;
+    }
+    if (count <= 0 || ::poll(polls.data(), static_cast<nfds_t>(count), ms) <= 0)
+        return -1;
+    for (int i = 0; i < count; ++i) {
+        if (polls[static_cast<size_t>(i)].revents != 0)
+            return i;
+    }
+    return -1;
 }

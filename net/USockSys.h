@@ -57,5 +57,8 @@ int transfer(Handle h, bool sending, char* buf, int n, bool& broken);
 // Waits at most ms until the socket can take (forWrite) or give bytes; false when the
 // time ran out first (or the wait was interrupted).
 bool waitReady(Handle h, bool forWrite, int ms);
+// Waits at most ms until one of count handles can give bytes (a listening socket: has a
+// client to accept); the index of the first ready one, or -1 when none was in time.
+int firstReadable(const Handle* handles, int count, int ms);
 
 } // namespace USockSys

@@ -24,6 +24,34 @@ int USockTcp::recv(char* buf, int length, double timeout, double interval, int c
     return transfer(false, buf, length, timeout, interval, chunk);
 }
 
+int USockTcp::receiveSome(char* buf, int length, double timeout)
+{
+    if (length < 1)
+        return kFailed;
+    UStopWatch watch;
+    watch.start();
+    const int wasBlocking = blocking;
+    if (blocking != 0)
+        setNonBlocking();
+    int result = kFailed;
+    for (;;) {
+        bool broken = false;
+        const int r = platformRecv(buf, length, broken);
+        if (r > 0 || broken) {
+            // An orderly end reads 0 with broken set; an error reads -1.
+            result = r > 0 ? r : (r == 0 ? kClosed : kFailed);
+            break;
+        }
+        const double left = timeout - watch.stopAndSeconds();
+        if (left <= 0)
+            break;
+        waitReady(false, left);
+    }
+    if (wasBlocking == 1 && !setBlocking())
+        result = kFailed;
+    return result;
+}
+
 int USockTcp::attempt(bool sending, char* buf, int n, bool& broken)
 {
     return sending ? platformSend(buf, n, broken) : platformRecv(buf, n, broken);

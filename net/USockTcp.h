@@ -22,6 +22,14 @@ public:
     int send(const char* buf, int length, double timeout, double interval, int chunk) override;
     int recv(char* buf, int length, double timeout, double interval, int chunk) override;
 
+    // What the peer has sent so far, up to length bytes, once at least one byte is there:
+    // for streams whose length nobody announced. Waits at most timeout seconds for the
+    // first byte. The count received, kClosed when the peer has ended the stream, or
+    // kFailed when the connection failed or the time ran out.
+    static const int kClosed = 0;
+    static const int kFailed = -1;
+    int receiveSome(char* buf, int length, double timeout);
+
 private:
     int transfer(bool sending, char* buf, int length, double timeout, double interval, int chunk);
     int attempt(bool sending, char* buf, int n, bool& broken);

@@ -176,3 +176,22 @@ bool USockSys::waitReady(Handle h, bool forWrite, int ms)
     timeval tv = msTimeval(ms);
     return ::select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &tv) > 0;
 }
+
+int USockSys::firstReadable(const Handle* handles, int count, int ms)
+{
+    // An fd_set holds FD_SETSIZE sockets; the server listens on a handful.
+    if (count <= 0 || count > FD_SETSIZE)
+        return -1;
+    fd_set set;
+    FD_ZERO(&set);
+    for (int i = 0; i < count; ++i)
+        FD_SET(sk(handles[i]), &set);
+    timeval tv = msTimeval(ms);
+    if (::select(0, &set, nullptr, nullptr, &tv) <= 0)
+        return -1;
+    for (int i = 0; i < count; ++i) {
+        if (FD_ISSET(sk(handles[i]), &set))
+            return i;
+    }
+    return -1;
+}

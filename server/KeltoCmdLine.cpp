@@ -67,7 +67,8 @@ KeltoCmdLine::KeltoCmdLine()
     : logEnabled(true), fontList(false), response(false), printList(false), resList(false), ver(false),
       view(false), trustClients(false), clientTimeout(kDefaultClientTimeout), keepJobs(kDefaultKeepJobs),
       serverLogSize(kDefaultServerLogSize), maxJob(kDefaultMaxJob), jobTimeout(kDefaultJobTimeout),
-      maxViews(kDefaultMaxViews)
+      maxViews(kDefaultMaxViews),
+      queues("queues.txt")
 {
     UString host("0.0.0.0:");
     listenAddr = host + kDefaultPort;
@@ -132,6 +133,9 @@ bool KeltoCmdLine::parse(int& argc, char**& argv)
             if (!readCount(value, maxViews, 1))
                 return missingValue(found->word);
             break;
+        case JobProtocol::Lpd: lpd = value; break;
+        case JobProtocol::Raw: raw.push_back(UString(value)); break;
+        case JobProtocol::Queues: queues = value; break;
         }
     }
     return true;

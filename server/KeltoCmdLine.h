@@ -56,6 +56,12 @@ public:
     double jobTimeout;
     // -maxviews N: how many -view print programs may run at once; a positive whole number.
     int maxViews;
+    // -lpd [ADDRESS:]PORT: where the LPD receiver listens; empty for none.
+    UString lpd;
+    // -raw [ADDRESS:]PORT=QUEUE (repeatable): raw-socket ports and the queue of each.
+    std::vector<UString> raw;
+    // -queues FILE: the queue file of the LPD and raw-socket jobs.
+    UString queues;
     // The indices of the arguments this parse took as the -open option (not as the value
     // of another option), in order: the job checks compare them with the print program's
     // reading of the same line.

@@ -11,6 +11,7 @@ struct Policy {
     int maxJob = KeltoCmdLine::kDefaultMaxJob;
     double jobTimeout = KeltoCmdLine::kDefaultJobTimeout;
     int maxViews = KeltoCmdLine::kDefaultMaxViews;
+    UString queueFile = UString("queues.txt");
 };
 
 Policy& policy()
@@ -30,6 +31,7 @@ void PClientPolicy::set(const KeltoCmdLine& serverOptions)
     p.maxJob = serverOptions.maxJob;
     p.jobTimeout = serverOptions.jobTimeout;
     p.maxViews = serverOptions.maxViews;
+    p.queueFile = serverOptions.queues;
 }
 
 const std::vector<UString>& PClientPolicy::allowRun() { return policy().allowRun; }
@@ -43,3 +45,5 @@ long long PClientPolicy::maxJobBytes() { return static_cast<long long>(policy().
 double PClientPolicy::jobTimeout() { return policy().jobTimeout; }
 
 int PClientPolicy::maxViews() { return policy().maxViews; }
+
+const UString& PClientPolicy::queueFile() { return policy().queueFile; }

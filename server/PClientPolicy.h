@@ -25,4 +25,6 @@ public:
     // Seconds.
     static double jobTimeout();
     static int maxViews();
+    // -queues: the queue file the LPD and raw-socket front ends read at every job.
+    static const UString& queueFile();
 };

@@ -9,6 +9,7 @@
 #include "net/USock.h"
 #include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
+#include "server/PFrontEndPort.h"
 #include "server/PJobHistory.h"
 #include "server/PPrintProgram.h"
 #include "server/PPrinterServer.h"
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 const char* const PServerStartup::kLogFile = "draxomeServerLog.txt";
@@ -41,6 +43,30 @@ bool listenAddress(const UString& text, UString& host, int& port)
     line += named.isEmpty() ? "': no host to listen on" : "': cannot resolve the host";
     logError(line.str());
     return false;
+}
+
+// The front ends' ports, each read with the server's own listening host as the default
+// address. False, after its log line, for one that cannot be used: an administrator who
+// asked for a front end must not get a server without it.
+bool frontEndPorts(const KeltoCmdLine& options, const UString& host, std::vector<PFrontEndPort>& ports)
+{
+    std::vector<std::pair<PFrontEndPort::Kind, UString>> asked;
+    if (!options.lpd.isEmpty())
+        asked.emplace_back(PFrontEndPort::Lpd, options.lpd);
+    for (const UString& raw : options.raw)
+        asked.emplace_back(PFrontEndPort::Raw, raw);
+    for (const auto& one : asked) {
+        PFrontEndPort port;
+        if (!PFrontEndPort::parse(one.first, one.second, host, port)) {
+            UString line(one.first == PFrontEndPort::Lpd ? "main::WinMain(): -lpd '" : "main::WinMain(): -raw '");
+            line += one.second;
+            line += one.first == PFrontEndPort::Lpd ? "': expected [ADDRESS:]PORT" : "': expected [ADDRESS:]PORT=QUEUE";
+            logError(line.str());
+            return false;
+        }
+        ports.push_back(port);
+    }
+    return true;
 }
 
 bool parseOptions(const UString& commandLine, KeltoCmdLine& options)
@@ -100,6 +126,11 @@ int PServerStartup::run(const UString& commandLine)
         USock::cleanupWSocket();
         return -1;
     }
+    std::vector<PFrontEndPort> frontEnds;
+    if (!frontEndPorts(options, host, frontEnds)) {
+        USock::cleanupWSocket();
+        return -1;
+    }
     PClientPolicy::set(options);
     if (options.trustClients)
         ULog::write("main::WinMain(): -trustclients: the command lines of printer clients are not checked; any "
@@ -122,7 +153,7 @@ int PServerStartup::run(const UString& commandLine)
 
     // The loop ends on a stop request (exit 0) or when the server cannot serve: a port in
     // use, say. A scheduler or service manager must see that as a failure to restart it.
-    const bool ended = PPrinterServer::run(host, port);
+    const bool ended = PPrinterServer::run(host, port, frontEnds);
     // A stopped server leaves its directory as its next start would: without the files
     // of its jobs.
     if (ended)

@@ -451,7 +451,7 @@ TEST_F(ExchangeTest, AStopLetsARunningJobFinishWithinTheGraceThenEndsItAndTheLoo
 
     // Between jobs the loop sees the request within its short wait and ends as a success.
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_TRUE(PPrinterServer::run("127.0.0.1", 0));
+    EXPECT_TRUE(PPrinterServer::run("127.0.0.1", 0, {}));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
     EXPECT_NE(std::string::npos, mLog.text().find("Info: PPrinterServer::run(): stop requested: no more connections "
                                                   "accepted"));

@@ -1,0 +1,62 @@
+#include "server/PJobGuard.h"
+#include "server/PJobRunner.h"
+#include "server/PLpdReceiver.h"
+#include "server/PQueueFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(FrontEnd, QueueFileLinesAndTheDefaultOfTheFirstLineOnly)
+{
+    struct Case {
+        const char* text;
+        const char* queue;
+        const char* options; // null: refused
+    };
+    const Case cases[] = {
+        {"reports -graph -orientation landscape\r\nraw -direct\n", "raw", "-direct"},
+        {"reports -graph -orientation landscape\r\nraw -direct\n", "reports", "-graph -orientation landscape"},
+        {"reports -graph\n", "Reports", nullptr},
+        {"* -papersize a4\nreports -graph\n", "other", "-papersize a4"},
+        {"# comment\n\n  * -papersize a4\nreports\n", "reports", ""},
+        {"reports -graph\n* -papersize a4\n", "other", nullptr},
+        {"a -first\na -second\n\tb\t-x \"two words\"  ", "b", "-x \"two words\""},
+        {"a -first\na -second\n", "a", "-first"},
+        {"", "a", nullptr},
+    };
+    for (const Case& c : cases) {
+        PQueueFile file;
+        file.parse(c.text);
+        std::string options;
+        const bool found = file.find(c.queue, options);
+        EXPECT_EQ(c.options != nullptr, found) << c.text << " / " << c.queue;
+        if (c.options != nullptr) {
+            EXPECT_EQ(c.options, options) << c.text << " / " << c.queue;
+        }
+    }
+}
+
+TEST(FrontEnd, TheJobNameElseTheSourceFileNamesTheDocument)
+{
+    EXPECT_STREQ("job", PLpdReceiver::parseControl("Nsource\nJjob\nJlater\n").documentName.str());
+    EXPECT_STREQ("source", PLpdReceiver::parseControl("Nsource\nNsecond\nfdfA1\n").documentName.str());
+}
+
+TEST(FrontEnd, CommandTextKeepsWithinWhatThePrintProgramReads)
+{
+    PJobRunner::Job job;
+    job.documentName = "a \"b\"\x7f\tc";
+    job.direct = true;
+    EXPECT_EQ("-graph -direct -docname \"a bc\"", PJobRunner::commandText("-graph", job));
+    job.direct = false;
+    job.documentName = "";
+    EXPECT_EQ("-graph", PJobRunner::commandText("-graph", job));
+    const size_t room = static_cast<size_t>(PJobGuard::kPrintProgramReads) - 1;
+    job.documentName = std::string(600, 'n').c_str();
+    const std::string options(room - 20, 'o');
+    const std::string text = PJobRunner::commandText(options, job);
+    EXPECT_EQ(room, text.size());
+    EXPECT_EQ('"', text.back());
+    EXPECT_EQ("", PJobRunner::commandText(std::string(room + 1, 'o'), job));
+}
