@@ -48,7 +48,8 @@ bool ReplyPlan::read(const std::vector<std::string>& args, std::string& error)
         case JobProtocol::MaxViews:
         case JobProtocol::Lpd:
         case JobProtocol::Raw:
-        case JobProtocol::Queues: break;
+        case JobProtocol::Queues:
+        case JobProtocol::StopGrace: break;
         }
     }
     sendsFile = !openFile.empty();

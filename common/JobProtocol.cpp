@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-const JobProtocol::OptionWord JobProtocol::kOptions[21] = {
+const JobProtocol::OptionWord JobProtocol::kOptions[22] = {
     {"open", Open, true},
     {"disablelog", DisableLog, false},
     {"fontlist", FontList, false},
@@ -24,6 +24,7 @@ const JobProtocol::OptionWord JobProtocol::kOptions[21] = {
     {"lpd", Lpd, true},
     {"raw", Raw, true},
     {"queues", Queues, true},
+    {"stopgrace", StopGrace, true},
 };
 
 const JobProtocol::Reply JobProtocol::kReplyOrder[kReplyCount] = {PrintListReply, FontListReply, VersionReply,

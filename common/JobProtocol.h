@@ -9,14 +9,14 @@ public:
     enum Option {
         Open, DisableLog, FontList, Response, PrintList, ResList, LogFile, Ver, ListenAddr, View,
         AllowRun, TrustClients, ClientTimeout, KeepJobs, ServerLogSize, MaxJob, JobTimeout, MaxViews, Lpd,
-        Raw, Queues
+        Raw, Queues, StopGrace
     };
     struct OptionWord {
         const char* word; // without its leading "-"
         Option option;
         bool takesValue; // the next argument, whatever it looks like
     };
-    static const OptionWord kOptions[21];
+    static const OptionWord kOptions[22];
 
     // The option an argument names: a "-" and exactly one of the words, in exact case;
     // null for anything else.

@@ -2,6 +2,7 @@
 
 #include "common/JobProtocol.h"
 #include "common/ULog.h"
+#include "server/PServerControl.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -68,7 +69,7 @@ KeltoCmdLine::KeltoCmdLine()
       view(false), trustClients(false), clientTimeout(kDefaultClientTimeout), keepJobs(kDefaultKeepJobs),
       serverLogSize(kDefaultServerLogSize), maxJob(kDefaultMaxJob), jobTimeout(kDefaultJobTimeout),
       maxViews(kDefaultMaxViews),
-      queues("queues.txt")
+      queues("queues.txt"), stopGrace(PServerControl::kDefaultGraceSeconds)
 {
     UString host("0.0.0.0:");
     listenAddr = host + kDefaultPort;
@@ -136,6 +137,10 @@ bool KeltoCmdLine::parse(int& argc, char**& argv)
         case JobProtocol::Lpd: lpd = value; break;
         case JobProtocol::Raw: raw.push_back(UString(value)); break;
         case JobProtocol::Queues: queues = value; break;
+        case JobProtocol::StopGrace:
+            if (!readCount(value, stopGrace, 0))
+                return missingValue(found->word);
+            break;
         }
     }
     return true;

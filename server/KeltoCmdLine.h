@@ -62,6 +62,9 @@ public:
     std::vector<UString> raw;
     // -queues FILE: the queue file of the LPD and raw-socket jobs.
     UString queues;
+    // -stopgrace SECONDS: how long a running job may go on once a stop is requested; a
+    // whole number from 0.
+    int stopGrace;
     // The indices of the arguments this parse took as the -open option (not as the value
     // of another option), in order: the job checks compare them with the print program's
     // reading of the same line.

@@ -13,6 +13,7 @@
 #include "server/PJobHistory.h"
 #include "server/PPrintProgram.h"
 #include "server/PPrinterServer.h"
+#include "server/PServerControl.h"
 #include "server/PUptime.h"
 
 #include <cstdio>
@@ -132,6 +133,7 @@ int PServerStartup::run(const UString& commandLine)
         return -1;
     }
     PClientPolicy::set(options);
+    PServerControl::setGraceSeconds(options.stopGrace);
     if (options.trustClients)
         ULog::write("main::WinMain(): -trustclients: the command lines of printer clients are not checked; any "
                     "client can have the print program read, write and start files with this server's account",

@@ -58,7 +58,7 @@ TEST(KeltoCmdLine, TakesWholeKeywordsAndTheNextArgumentWhateverItIs)
                             "-clienttimeout 0", "-clienttimeout -5", "-clienttimeout +5", "-clienttimeout 5s",
                             "-clienttimeout 1e3", "-clienttimeout 0x10", "-clienttimeout .", "-clienttimeout inf",
                             "-keepjobs", "-keepjobs -1", "-keepjobs 1000001", "-keepjobs 5x", "-keepjobs \"\"",
-                            "-serverlogsize 0", "-serverlogsize 10MB",
+                            "-serverlogsize 0", "-serverlogsize 10MB", "-stopgrace", "-stopgrace 1.5",
                             "-maxjob", "-maxjob 0", "-maxjob 1.5", "-maxjob -1", "-maxjob 1000001", "-maxjob 99999999999",
                             "-jobtimeout 0", "-jobtimeout 1m", "-maxviews 0", "-maxviews +2", "-maxviews"}) {
         testsupport::LogCapture log;
