@@ -156,20 +156,6 @@ TEST_F(PrintArgsTest, PageLists)
     EXPECT_EQ(Lines(2, "Error: command line: p: more than 10000 page numbers, the rest is ignored"), logged());
 }
 
-TEST_F(PrintArgsTest, TheCommandLineSplitsAtSpacesOutsideQuotes)
-{
-    const std::vector<std::pair<const char*, Lines>> cases = { { "", { "" } }, { "a\tb", { "a\tb" } },
-        { "a  b ", { "a", "", "b", "" } }, { "\"a b\" c", { "a b", "c" } }, { "x\"a b\"y", { "x\"a b\"y" } },
-        { "\"", { "" } }, { "\"a b", { "a " } } };
-    for (const auto& c : cases) {
-        int argc = 0;
-        char** argv = nullptr;
-        ASSERT_EQ(0, retrive_argcargv(c.first, argc, argv)) << c.first;
-        EXPECT_EQ(c.second, Lines(argv, argv + argc)) << c.first;
-        release_argcargv(argc, argv);
-    }
-}
-
 TEST_F(PrintArgsTest, CommandFilesAndTheVersionFile)
 {
     std::string tenDocnames;

@@ -92,6 +92,11 @@ TEST_F(Startup_, AServerJobLogsEveryLineIntoItsJobLog)
         std::remove(r[1]);
         std::remove(r[2]);
     }
+    // A -view job of the server still prints when its log is sent: the log has no closing line.
+    writeFile("view.txt", "-view");
+    args.setDefaults();
+    Startup::run("-cmdfile view.txt -logfile tmpLog.3.txt", recordingJob);
+    EXPECT_NE(kHyphens, logged("tmpLog.3.txt").back());
 }
 
 TEST(StartupNames, VersionClassesAtTheirBounds)

@@ -3,8 +3,9 @@
 # The Linux draxomeClient against draxomeServer.exe and draxome.exe under Wine: a job
 # with every reply, a local file with blanks in its name printed and read back, an abort,
 # files as arguments and from standard input with copies, duplex and Letter, a typo
-# returned to the client, a long report outlasting -timeout while a client that gave up
-# is dropped, and a response name that tries to leave the output directory.
+# returned to the client, and a long report outlasting -timeout while a client that gave
+# up is dropped. Reply names that try to leave the output directory are the client's
+# native tests'.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/systest.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/draxome.sh"
@@ -87,13 +88,13 @@ done
 echo "abort: exit 1 and the five fields on standard error: ok"
 
 # --- files as arguments, standard input, one job each; copies, duplex, Letter -------------
-client -h
-[ "$RC" -eq 0 ] && head -n 1 "$CLIENT_OUT" | grep -q '^usage: draxomeClient' || fail "-h: exit $RC, $(cat "$CLIENT_OUT")"
 printf 'first of three\r\n' >"$WORKDIR/one.txt"
 printf 'third of three\r\n' >"$WORKDIR/three.txt"
 before=$(jobs_count)
-printf 'second of three, from standard input\r\n' |
-  client -copies 2 "$WORKDIR/one.txt" "${SERVER[@]}" - -duplex long -quiet -papersize LETTER -open "$WORKDIR/three.txt"
+printf 'second of three, from standard input\r\n' >"$WORKDIR/two.txt"
+# Standard input from a file, not a pipe: a pipe would run the client in a subshell, and
+# RC would never leave it.
+client -copies 2 "$WORKDIR/one.txt" "${SERVER[@]}" - -duplex long -quiet -papersize LETTER -open "$WORKDIR/three.txt" <"$WORKDIR/two.txt"
 [ "$RC" -eq 0 ] && [ "$(cat "$CLIENT_ERR")" = "draxomeClient: $WORKDIR/one.txt: printed
 draxomeClient: stdin: printed
 draxomeClient: $WORKDIR/three.txt: printed" ] || fail "three files: exit $RC; $(cat "$CLIENT_ERR")"
@@ -150,18 +151,3 @@ job=$(job_files "$SPOOL" | tail -n 1)
   fail "the long report: $(grep -c '^%%Page:' "$job") pages on $(readback pagesize "$job" | sort -u)"
 [ -z "$(find "$RUNDIR" -name 'tmpFilename*' -newer "$WORKDIR/gone.txt")" ] || fail "the dropped job's document was left"
 echo "a 500-page report on Legal without a client time-out; the job of a client that had gone is dropped: ok"
-
-# --- a response name that leaves the output directory ------------------------------------
-# A server that trusts its clients lets '../escaped.txt' through: its print program writes
-# the response beside the server's directory and the server announces it by that name.
-# The client stores it in its output directory alone.
-server_stop
-server_start "$RUNDIR" "$PORT" -trustclients
-client "${SERVER[@]}" -open "$WORKDIR/job.txt" -run writeout.exe -response '../escaped.txt'
-[ "$RC" -eq 0 ] && grep -qxF "received the response file: $OUT/escaped.txt" "$CLIENT_OUT" ||
-  fail "escape: exit code $RC; $(cat "$CLIENT_OUT" "$CLIENT_ERR")"
-head -n 1 "$OUT/escaped.txt" | grep -q '^writeout: ' || fail "escape: escaped.txt is not the response"
-[ -z "$(find "$WORKDIR/client side" -name 'escaped*' ! -path "$OUT/*")" ] || fail "escape: a reply landed outside the output directory"
-[ ! -e "$WORKDIR/escaped.txt" ] || fail "the server kept the response it sent"
-server_stop
-echo "a response name that leaves the directory is stored inside it: ok"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # draxome_startup.sh DRAXOME_EXE RAWCMD_EXE
 # The print program's start-up, run as a user and as the print server run it, under Wine:
-# the inventory files alone, the log and its size limit, -disablelog, -view in a server
-# job, the command line exactly as received, the exit codes 0, 1 and -1 (255 through
+# the inventory files alone, the log and its size limit, -disablelog, the command line
+# exactly as received, the exit codes 0, 1 and -1 (255 through
 # Wine), and bad input: missing and directory files, unknown printers, unreadable command
 # files.
 set -euo pipefail
@@ -62,20 +62,6 @@ log_of prnlog.txt | grep -F 'Info: Config:' | grep -F $'\tlogfile=prnlog.txt\tlo
   fail "-disablelog: the Config line does not show prnlog.txt disabled: $(log_of prnlog.txt | grep Config)"
 echo "-disablelog with -logfile: that file untouched, Config shows prnlog.txt disabled: ok"
 
-# As the print server starts a job: a command file, its own log, its staged file. With
-# -view the log ends without the hyphen line, without -view with it.
-for n in 3 4; do
-  printf -- '-printername "Virtual Letter"%s' "$([ $n = 3 ] && echo ' -view -docname "client job"')" >"$RUNDIR/tmpCmdfile.$n.ini"
-  cp "$RUNDIR/job.dat" "$RUNDIR/tmpFilename.$n.txt"
-  draxome -cmdfile tmpCmdfile.$n.ini -logfile tmpLog.$n.txt -open tmpFilename.$n.txt
-  expect_rc 0 "a server job"
-  expect_line tmpLog.$n.txt "Info: End printing..."
-  log_of tmpLog.$n.txt | grep -F $'printername=Virtual Letter' >/dev/null || fail "the command file's printer was not used"
-done
-[ "$(log_of tmpLog.3.txt | tail -n 1)" != "$hyphens" ] || fail "-view in a server job: the log ends with the hyphen line"
-[ "$(log_of tmpLog.4.txt | tail -n 1)" = "$hyphens" ] || fail "a server job without -view must end with the hyphen line"
-echo "-view under a server log name ends without the hyphen line, without -view with it: ok"
-
 # --- the command line exactly as received ---------------------------------------------
 fresh
 text='-open job.dat  -docname "quoted \"name\""	-printername "Virtual Letter"'
@@ -120,4 +106,4 @@ expect_line prnlog.txt $'Info: \tchosen resolution=333x333'
 expect_line prnlog.txt $'Info: \tresolution in use=600x600'
 echo "exit codes: 0 printed, also an empty file; 1 unknown printer, missing file, directory; -1 (255) options that do not parse: ok"
 # The empty file and the refused options printed nothing.
-[ "$(jobs_count)" -eq 9 ] || fail "expected 9 printed jobs, found $(jobs_count)"
+[ "$(jobs_count)" -eq 7 ] || fail "expected 7 printed jobs, found $(jobs_count)"
