@@ -43,6 +43,9 @@ import sys
 import threading
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import wirebytes  # noqa: E402
+
 KINDS = ["truncate", "wrongtype", "badsize", "reset", "silent", "drip", "nonreader", "garbage", "forged",
          "bigcmd"]
 DOC = b"".join(b"soak line %03d of a valid job\r\n" % i for i in range(8))
@@ -77,32 +80,16 @@ def forged_abort():
 def messages(data):
     """The server's replies as (type, name, size) or ("abort", error) tuples; ("cut",) last
     when the bytes end inside a message."""
-    out, pos = [], 0
-
-    def take(n):
-        nonlocal pos
-        if n < 0 or pos + n > len(data):
-            raise EOFError
-        pos += n
-        return data[pos - n:pos]
-
-    def int32():
-        return struct.unpack("<i", take(4))[0]
-
-    def text():
-        if int32() != 1:
-            raise EOFError
-        return take(int32()).split(b"\0", 1)[0].decode("latin-1")
-
-    while pos < len(data):
+    out, c = [], wirebytes.Cursor(data)
+    while c.more():
         try:
-            t = int32()
+            t = c.int32()
             if t == 4:
-                fields = [text() for _ in range(5)]
+                fields = [c.text() for _ in range(5)]
                 out.append(("abort", fields[2]))
             elif 0x1002 <= t <= 0x1006:
-                name = text()
-                out.append((t, name, take(int32())))
+                name = c.text()
+                out.append((t, name, c.take(c.int32())))
             else:
                 raise EOFError
         except EOFError:

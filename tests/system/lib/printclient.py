@@ -20,6 +20,10 @@ import argparse
 import os
 import socket
 import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools"))
+import wirebytes  # noqa: E402
 
 ABORT, FILE_TYPES = 4, (0x1002, 0x1003, 0x1004, 0x1005, 0x1006)
 
@@ -34,32 +38,16 @@ def string(text, type_=1):
 
 
 def print_replies(data, out):
-    pos, index = 0, 0
-
-    def take(n):
-        nonlocal pos
-        if n < 0 or pos + n > len(data):
-            raise EOFError
-        pos += n
-        return data[pos - n:pos]
-
-    def int32():
-        return struct.unpack("<i", take(4))[0]
-
-    def text():
-        if int32() != 1:
-            raise EOFError
-        return take(int32()).split(b"\0", 1)[0].decode("latin-1")
-
-    while pos < len(data):
+    c, index = wirebytes.Cursor(data), 0
+    while c.more():
         type_ = -1
         try:
-            type_ = int32()
+            type_ = c.int32()
             if type_ == ABORT:
-                print("abort " + "|".join(text() for _ in range(5)))
+                print("abort " + "|".join(c.text() for _ in range(5)))
             elif type_ in FILE_TYPES:
-                name = text()
-                content = take(int32())
+                name = c.text()
+                content = c.take(c.int32())
                 print("file %d %s %d" % (type_, name, len(content)))
                 if out:
                     with open(os.path.join(out, "%d-%s" % (index, name)), "wb") as f:
