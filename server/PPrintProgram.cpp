@@ -21,8 +21,8 @@ const char* PPrintProgram::findPrintProgram()
 
 PPrintProgram::JobRun PPrintProgram::runJob(const char* program, char* const* argv, bool view)
 {
-    if (view)
-        PViewSlots::waitForSlot(PClientPolicy::maxViews());
+    if (view && !PViewSlots::waitForSlot(PClientPolicy::maxViews()))
+        return EndedByStop;
     const std::intptr_t process = UProcess::startNoWait(program, argv);
     if (process == UProcess::kFailed)
         return NotStarted;

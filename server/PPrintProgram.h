@@ -16,7 +16,8 @@ public:
     enum JobRun { Ran, NotStarted, EndedByStop };
     // Starts program with the null-terminated argument vector without waiting and, unless
     // view is set, waits until it has ended. A view job first waits until fewer than the
-    // server's -maxviews view programs run. When the server is asked to stop meanwhile,
+    // server's -maxviews view programs run (EndedByStop, not started, when a stop comes
+    // during that wait). When the server is asked to stop meanwhile,
     // the program gets the grace time to end and is then ended itself (EndedByStop). The
     // vector stays the caller's to release.
     static JobRun runJob(const char* program, char* const* argv, bool view);

@@ -2,6 +2,7 @@
 
 #include "common/UOs.h"
 #include "common/UProcess.h"
+#include "server/PServerControl.h"
 
 #include <vector>
 
@@ -32,10 +33,14 @@ void dropEnded()
 
 } // namespace
 
-void PViewSlots::waitForSlot(int limit)
+bool PViewSlots::waitForSlot(int limit)
 {
-    for (dropEnded(); static_cast<int>(programs().size()) >= limit; dropEnded())
+    for (dropEnded(); static_cast<int>(programs().size()) >= limit; dropEnded()) {
+        if (PServerControl::stopRequested())
+            return false;
         UOs::sleepMs(kPollMs);
+    }
+    return true;
 }
 
 void PViewSlots::add(std::intptr_t process) { programs().push_back(process); }

@@ -230,6 +230,14 @@ TEST_F(ExchangeTest, AViewJobClosesOnceTheProgramIsStarted)
     EXPECT_LT(mTook, std::chrono::milliseconds(900));
     job(cmdline("-view slow"));
     EXPECT_GE(mTook, std::chrono::milliseconds(700));
+    // A stop request ends that wait: a -view program that never ends cannot hold a
+    // stopping server.
+    job(cmdline("-view slow"));
+    PServerControl::requestStop();
+    const Strings stopped = job(cmdline("-view slow"));
+    PServerControl::reset();
+    EXPECT_LT(mTook, std::chrono::milliseconds(500));
+    EXPECT_EQ(0u, stopped.at(0).find("abort:The server is stopping")) << stopped.at(0);
 }
 
 TEST_F(ExchangeTest, AJobIsBoundInSizeAndTimeAndLeavesNothingHalfReceived)
