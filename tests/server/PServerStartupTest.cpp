@@ -7,7 +7,6 @@
 #include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
 #include "server/PServerStartup.h"
-#include "server/PService.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/server/StandIn.h"
 
@@ -16,7 +15,6 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <tuple>
 
 namespace {
 
@@ -102,27 +100,4 @@ TEST(PServerStartup, AnAddressInUseEndsItAfterTheInventoryRunAndTheSafetyOptions
     EXPECT_EQ(kVersion + "Error: main::WinMain(): -listenaddr 'no-such-host.invalid:5000': cannot resolve the host\r\n",
               run("-listenaddr no-such-host.invalid:5000", -1));
     USock::cleanupWSocket();
-}
-
-TEST(PService, OnlyAFirstWordServiceIsAServiceCommandAndElsewhereItIsRefused)
-{
-    testsupport::TempDir dir(true);
-    const std::tuple<const char*, bool, int, const char*> cases[] = {
-        {"", false, 0, ""},
-        {"-listenaddr 127.0.0.1:5000 -service run", false, 0, ""},
-        {"-service frobnicate", true, -1, "Error: PService::command(): -service wants install, uninstall or run, not "
-                                          "'frobnicate'\r\n"},
-        {"-service", true, -1, "Error: PService::command(): -service wants install, uninstall or run, not ''\r\n"},
-        {"-service install -listenaddr", true, -1, "Error: Error in KeltoCmdLine::parse(): -listenaddr\r\n"},
-        {"-service run -listenaddr 127.0.0.1:5000", true, 1, "Error: PService::command(): there is no Windows "
-                                                             "service manager here; run the server itself\r\n"}};
-    for (const auto& [line, taken, code, logged] : cases) {
-        ULog::reset();
-        fs::remove("draxomeServerLog.txt");
-        int exitCode = 0;
-        EXPECT_EQ(taken, PService::command(UString(line), exitCode)) << line;
-        EXPECT_EQ(code, exitCode) << line;
-        ULog::reset();
-        EXPECT_EQ(std::string(logged), readFile("draxomeServerLog.txt")) << line;
-    }
 }
