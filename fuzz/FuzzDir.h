@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -22,4 +24,19 @@ inline void enterFuzzDirectory()
         std::filesystem::remove_all(made, ignored);
     });
     entered = true;
+}
+
+// Splits an input into a command line (its first line, up to a NUL) and a file: the rest
+// is written to fileName in the scratch directory. Returns the line.
+inline std::string lineAndFile(const std::uint8_t* data, std::size_t size, const char* fileName)
+{
+    const std::string raw(reinterpret_cast<const char*>(data), size);
+    const std::size_t end = raw.find('\n');
+    const std::string first = raw.substr(0, end);
+    if (FILE* f = std::fopen(fileName, "wb")) {
+        if (end != std::string::npos)
+            std::fwrite(raw.data() + end + 1, 1, raw.size() - end - 1, f);
+        std::fclose(f);
+    }
+    return first.substr(0, first.find('\0'));
 }

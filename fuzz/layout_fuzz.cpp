@@ -14,14 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     enterFuzzDirectory();
-    const std::string raw(reinterpret_cast<const char*>(data), size);
-    const size_t end = raw.find('\n');
-    const std::string options = raw.substr(0, end).substr(0, raw.substr(0, end).find('\0'));
-    if (FILE* f = std::fopen("doc.txt", "wb")) {
-        if (end != std::string::npos)
-            std::fwrite(raw.data() + end + 1, 1, raw.size() - end - 1, f);
-        std::fclose(f);
-    }
+    const std::string options = lineAndFile(data, size, "doc.txt");
     args.setDefaults();
     // Options that would leave the layout (a command file, another document) are the
     // options parser's target, not this one's.

@@ -11,14 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     enterFuzzDirectory();
-    const std::string raw(reinterpret_cast<const char*>(data), size);
-    const size_t end = raw.find('\n');
-    const std::string line = raw.substr(0, end).substr(0, raw.substr(0, end).find('\0'));
-    if (FILE* f = std::fopen("cmd.ini", "wb")) {
-        if (end != std::string::npos)
-            std::fwrite(raw.data() + end + 1, 1, raw.size() - end - 1, f);
-        std::fclose(f);
-    }
+    const std::string line = lineAndFile(data, size, "cmd.ini");
     static PrintArgs a;
     a.setDefaults();
     a.parse(line.c_str());
