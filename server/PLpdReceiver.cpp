@@ -210,6 +210,9 @@ bool PLpdReceiver::receiveData(long long count, const std::string& name)
     }
     reply(kAck);
     PPeerReader::Result r = PPeerReader::Ok;
+    // CUPS, when it streams, closes after the announced bytes without the zero byte that
+    // ends a file: the file is whole and it is the last of the job.
+    bool endedByClose = count == 0;
     if (count == 0) {
         // Read until the peer closes: the last file of the job.
         r = mReader.readToEnd(most, out.get(), mData.back().bytes);
@@ -219,8 +222,13 @@ bool PLpdReceiver::receiveData(long long count, const std::string& name)
         const long at = std::ftell(out.get());
         mData.back().bytes = at > 0 ? at : 0;
         std::string end;
-        if (r == PPeerReader::Ok)
+        if (r == PPeerReader::Ok) {
             r = mReader.readCount(1, nullptr, &end);
+            if (r == PPeerReader::Closed) {
+                r = PPeerReader::Ok;
+                endedByClose = true;
+            }
+        }
     }
     const bool closed = out.close();
     switch (r) {
@@ -246,8 +254,8 @@ bool PLpdReceiver::receiveData(long long count, const std::string& name)
         mRefused = true;
         return false;
     }
-    if (count == 0) {
-        // Nothing can follow a stream that ended with the connection.
+    if (endedByClose) {
+        // Nothing can follow a file that ended with the connection.
         printIfWhole();
         if (mHasControl || !mData.empty())
             dropJob("not printed: the peer closed before the job was whole");

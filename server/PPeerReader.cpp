@@ -57,7 +57,7 @@ PPeerReader::Result PPeerReader::readCount(long long count, std::FILE* to, std::
         if (mStart == mEnd) {
             const Result r = fill();
             if (r != Ok)
-                return Failed;
+                return r;
         }
         size_t n = mEnd - mStart;
         if (static_cast<long long>(n) > count)

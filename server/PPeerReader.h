@@ -19,7 +19,7 @@ public:
     // byte of the line; TooLarge when no LF comes within most bytes.
     Result readLine(std::string& line, size_t most);
     // Exactly count bytes, appended to text (when to is null) or written to to. A stream
-    // that ends first is Failed.
+    // that ends first is Closed, one that falls silent Failed.
     Result readCount(long long count, std::FILE* to, std::string* text);
     // Everything until the peer ends the stream, written to to; got counts it. TooLarge
     // as soon as more than most bytes came.

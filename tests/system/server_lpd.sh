@@ -92,6 +92,7 @@ two-files|reports|0 0 0 0 0 0 0|2
 count0|reports|0 0 0 0 closed|1
 abort|reports|0 0 0|0
 cut|reports|0 0 0 0|0
+no-end-zero|reports|0 0 0 0|1
 stall|reports|0 0 0 0 closed|0
 over|reports|0 0 0 1|0
 over-count0|reports|0 0 0 0 [1c]*|0

@@ -65,6 +65,9 @@ elif case == "abort":
 elif case == "cut":
     if command(2) and control() and command(3, b"100 dfA001peerhost"):
         s.sendall(b"x" * 10)
+elif case == "no-end-zero":
+    if command(2) and control() and command(3, str(len(DATA)).encode() + b" dfA001peerhost"):
+        s.sendall(DATA)
 elif case == "stall":
     if command(2) and control() and command(3, b"100 dfA001peerhost"):
         s.sendall(b"x" * 10)
