@@ -10,7 +10,7 @@ packages=(cmake g++ make googletest python3
           g++-mingw-w64-i686 g++-mingw-w64-i686-posix
           g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
           wine wine32:i386 wine64 ghostscript fonts-liberation poppler-utils
-          man-db clang libclang-rt-14-dev rlpr)
+          man-db clang libclang-rt-14-dev rlpr cups cups-client)
 
 sudo=""
 if [ "$(id -u)" != 0 ]; then sudo="sudo"; fi

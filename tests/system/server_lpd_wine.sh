@@ -1,36 +1,30 @@
 #!/usr/bin/env bash
 # server_lpd_wine.sh DRAXOMESERVER_EXE DRAXOME_EXE
-# The LPD front end of the server with the real print program under Wine, fed by Debian's
-# rlpr: a text job with the queue's options (landscape, rules), a form-feed report of two
-# pages, and an "l" job spooled byte for byte; each read back from the virtual printer.
+# The LPD and raw front ends of the server with the real print program under Wine, fed by
+# Debian's rlpr (a form-feed report of two pages, an "l" job spooled byte for byte) and by a
+# cupsd of the test's own (text jobs through lpd:// and socket:// queues, printed with the
+# queue's options, and a streamed "l" job). Each read back from the virtual printer.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib/systest.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/draxome.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/lib/printserver.sh"
 
 [ $# -eq 2 ] || fail "usage: $0 DRAXOMESERVER_EXE DRAXOME_EXE"
-require_tools rlpr
+require_tools rlpr cupsd lpadmin lp
 make_workdir
 draxome_setup "$@"
 printf '%s\r\n' 'reports -orientation landscape -graph' 'plain -printername "Virtual Letter"' >"$RUNDIR/queues.txt"
 PORT=$(free_port)
 LPD=$(free_port)
-server_start "$RUNDIR" "$PORT" -lpd "127.0.0.1:$LPD"
+RAW=$(free_port)
+server_start "$RUNDIR" "$PORT" -lpd "127.0.0.1:$LPD" -raw "127.0.0.1:$RAW=reports"
 lpr() { (cd "$WORKDIR" && rlpr -N -q -H 127.0.0.1 --port="$LPD" "$@") || fail "rlpr $*"; }
 newest() { job_files "$SPOOL" | tail -n 1; }
-
-printf 'LPD TEXT JOB 4711\nsecond line\n' >"$WORKDIR/text.txt"
-lpr -P reports text.txt
-wait_jobs 1
-job=$(newest)
-grep -q '%%Orientation: Landscape' "$job" || fail "the reports queue did not print landscape"
-grep -F 'LPD TEXT JOB 4711' <<<"$(readback text "$job" | tr -s ' ')" >/dev/null || fail "the text job does not read back"
-echo "rlpr text job: printed landscape with the queue's options, read back: ok"
 
 for n in 1 2 3 4 5 6 7; do printf 'page one line %s\n' "$n"; done >"$WORKDIR/report.txt"
 printf '\fPAGE TWO OF THE REPORT\n' >>"$WORKDIR/report.txt"
 lpr -P plain report.txt
-wait_jobs 2
+wait_jobs 1
 text=$(readback text "$(newest)" | tr -s ' ')
 [ "$(tr -cd '\f' <<<"$text" | wc -c)" -ge 1 ] && grep -F 'PAGE TWO OF THE REPORT' <<<"$text" >/dev/null ||
   fail "the form-feed report: $text"
@@ -39,8 +33,46 @@ echo "rlpr form-feed report: two pages on the queue's printer: ok"
 
 printf '%%!PS-Adobe-3.0\n/Courier findfont 20 scalefont setfont\n72 700 moveto (LPD RAW 777) show\nshowpage\n' >"$WORKDIR/raw.ps"
 lpr -P plain -l raw.ps
-wait_jobs 3
+wait_jobs 2
 cmp -s "$WORKDIR/raw.ps" "$(newest)" || fail "the l job was not spooled byte for byte"
 [ -z "$(ls "$RUNDIR" | grep '^tmp' || true)" ] || fail "staged files left: $(ls "$RUNDIR")"
 echo "rlpr l job: spooled as sent, nothing left staged: ok"
+
+# A cupsd of the test's own on a socket in WORKDIR, its backends copied so that any user
+# may run them. They run as the lp user when the test is root: WORKDIR must let them pass.
+chmod 711 "$WORKDIR"
+CUPS=$WORKDIR/cups
+mkdir -p "$CUPS/spool" "$CUPS/tmp" "$CUPS/cache" "$CUPS/state" "$CUPS/bin/backend"
+cp /usr/lib/cups/backend/lpd /usr/lib/cups/backend/socket "$CUPS/bin/backend/"
+chmod 755 "$CUPS/bin/backend/"*
+ln -s /usr/lib/cups/filter /usr/lib/cups/daemon "$CUPS/bin/"
+printf '%s\n' "Listen $CUPS/cups.sock" 'Browsing No' 'DefaultAuthType None' '<Location />' 'Allow all' \
+  '</Location>' '<Policy default>' '<Limit All>' 'Order deny,allow' '</Limit>' '</Policy>' >"$CUPS/cupsd.conf"
+printf '%s\n' "ServerRoot $CUPS" "ServerBin $CUPS/bin" "RequestRoot $CUPS/spool" "TempDir $CUPS/tmp" \
+  "CacheDir $CUPS/cache" "StateDir $CUPS/state" "ErrorLog $CUPS/error_log" >"$CUPS/cups-files.conf"
+timeout -k 5 600 cupsd -f -c "$CUPS/cupsd.conf" -s "$CUPS/cups-files.conf" >"$CUPS/out" 2>&1 &
+CUPSD=$!
+trap 'kill "$CUPSD" 2>/dev/null; wait "$CUPSD" 2>/dev/null; server_stop; _systest_cleanup' EXIT
+poll test -S "$CUPS/cups.sock" || fail "cupsd did not start: $(cat "$CUPS/out")"
+cups_print() {  # QUEUE URI FILE: a queue of that device, one job on it
+  lpadmin -h "$CUPS/cups.sock" -p "$1" -E -v "$2" >/dev/null 2>&1 || fail "lpadmin $1 $2"
+  lp -h "$CUPS/cups.sock" -d "$1" "$3" >/dev/null || fail "lp -d $1 $3"
+}
+cups_text() {  # URI: a text job through CUPS, read back printed landscape
+  printf 'CUPS JOB %s\nsecond line\n' "$1" >"$WORKDIR/cups.txt"
+  cups_print "q$2" "$1" "$WORKDIR/cups.txt"
+  wait_jobs "$2"
+  job=$(newest)
+  grep -q '%%Orientation: Landscape' "$job" || fail "$1: not printed with the reports queue's options"
+  grep -F "CUPS JOB $1" <<<"$(readback text "$job" | tr -s ' ')" >/dev/null || fail "$1: the text does not read back"
+  echo "CUPS $1: printed landscape, read back: ok"
+}
+cups_text "lpd://127.0.0.1:$LPD/reports?format=f" 3
+cups_text "socket://127.0.0.1:$RAW" 4
+# Streamed: CUPS closes after the data file, without the zero byte that ends it.
+cups_print stream "lpd://127.0.0.1:$LPD/plain?mode=stream" "$WORKDIR/raw.ps"
+wait_jobs 5
+cmp -s "$WORKDIR/raw.ps" "$(newest)" || fail "the streamed l job from CUPS was not spooled byte for byte"
+[ -z "$(ls "$RUNDIR" | grep '^tmp' || true)" ] || fail "staged files left: $(ls "$RUNDIR")"
+echo "CUPS lpd:// streamed l job: spooled as sent, nothing left staged: ok"
 echo "lpd under Wine: all cases passed"
