@@ -1,7 +1,6 @@
 #include "server/PExchange.h"
 
 #include "common/JobProtocol.h"
-#include "common/UCmdLine.h"
 #include "common/UDirListing.h"
 #include "common/ULog.h"
 #include "net/USockMAbortType.h"
@@ -13,7 +12,7 @@
 #include "net/USockMFileResponse.h"
 #include "net/USockMFileVersion.h"
 #include "server/PClientPolicy.h"
-#include "server/PJobGuard.h"
+#include "server/PJobRunner.h"
 #include "server/PJobStaging.h"
 #include "server/PPrintProgram.h"
 #include "server/PServerControl.h"
@@ -125,20 +124,19 @@ bool PExchange::stage()
 
 bool PExchange::checkJob()
 {
-    if (PClientPolicy::trustClients())
-        return true;
-    PJobGuard guard(PClientPolicy::allowRun(), PJobGuard::listDirectory, PJobGuard::readPrinterList);
-    if (guard.check(mCommandLine.text, mOptions))
+    UString error;
+    UString description;
+    if (PJobRunner::allowed(mCommandLine.text, mOptions, error, description))
         return true;
     // One line says it all; the abort tells the client what was refused and how the
     // administrator can allow it.
     UString line("PPrinterServer::dispatch(): job refused: ");
-    line += guard.error();
+    line += error;
     logError(line.str());
     USockMAbort abort;
     abort.copySettings(mTypeReader);
-    abort.setError(guard.error());
-    abort.setDescription(guard.description());
+    abort.setError(error);
+    abort.setDescription(description);
     abort.setSource(kSource);
     mTypeReader.sendAbort(mConnection, abort);
     return false;
@@ -310,9 +308,6 @@ bool PExchange::writeCommandFile()
 
 bool PExchange::runPrintProgram()
 {
-    std::string buffer;
-    const std::vector<char*> argv =
-        UCmdLine::splitInto(PJobStaging::launchLine(PJobStaging::commandFileName(mStamp), mOptions), buffer);
     bool started = false;
     const char* program = PPrintProgram::findPrintProgram();
     if (program == nullptr) {
@@ -320,7 +315,7 @@ bool PExchange::runPrintProgram()
         sendAbort("Could not find velquin.exe or draxome.exe",
                   "For printer server to work, velquin.exe or draxome.exe must be in the current directory");
     } else {
-        switch (PPrintProgram::runJob(program, argv.data(), mOptions.view)) {
+        switch (PJobRunner::launch(program, mStamp, mOptions, mOptions.view)) {
         case PPrintProgram::Ran:
             started = true;
             break;
@@ -346,9 +341,7 @@ void PExchange::endStoppedJob()
     description += " seconds. Send it again when the server is back.";
     sendAbort("The server is stopping: the job was ended before it finished", description);
     // Nobody will come back for what the job left: it must not wait for the next start.
-    UDirListing::removeFile(PJobStaging::commandFileName(mStamp).str());
-    UDirListing::removeFile(PJobStaging::jobFileName(mStamp).str());
-    UDirListing::removeFile(PJobStaging::jobLogName(mStamp).str());
+    PJobRunner::discard(mStamp);
 }
 
 void PExchange::sendAbort(USockMAbort& abort)

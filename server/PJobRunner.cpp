@@ -3,11 +3,9 @@
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
 #include "common/ULog.h"
-#include "server/KeltoCmdLine.h"
 #include "server/PClientPolicy.h"
 #include "server/PJobGuard.h"
 #include "server/PJobStaging.h"
-#include "server/PPrintProgram.h"
 #include "server/PUptime.h"
 
 #include <string>
@@ -24,6 +22,28 @@ void removeStaged(const UString& stamp, const KeltoCmdLine* options)
 }
 
 } // namespace
+
+bool PJobRunner::allowed(const UString& optionText, const KeltoCmdLine& options, UString& error,
+                         UString& description)
+{
+    if (PClientPolicy::trustClients())
+        return true;
+    PJobGuard guard(PClientPolicy::allowRun(), PJobGuard::listDirectory, PJobGuard::readPrinterList);
+    if (guard.check(optionText, options))
+        return true;
+    error = guard.error();
+    description = guard.description();
+    return false;
+}
+
+PPrintProgram::JobRun PJobRunner::launch(const char* program, const UString& stamp, const KeltoCmdLine& options,
+                                         bool view)
+{
+    std::string buffer;
+    const std::vector<char*> argv =
+        UCmdLine::splitInto(PJobStaging::launchLine(PJobStaging::commandFileName(stamp), options), buffer);
+    return PPrintProgram::runJob(program, argv.data(), view);
+}
 
 UString PJobRunner::freshStamp() { return PJobStaging::jobStamp(PUptime::watch()); }
 
@@ -100,15 +120,14 @@ PJobRunner::Outcome PJobRunner::run(const Job& job, const std::string& queueOpti
         removeStaged(stamp, nullptr);
         return Refused;
     }
-    if (!PClientPolicy::trustClients()) {
-        PJobGuard guard(PClientPolicy::allowRun(), PJobGuard::listDirectory, PJobGuard::readPrinterList);
-        if (!guard.check(optionText, options)) {
-            UString outcome("refused: the queue's options: ");
-            outcome += guard.error();
-            log(job, bytes, outcome.str(), true);
-            removeStaged(stamp, nullptr);
-            return Refused;
-        }
+    UString error;
+    UString description;
+    if (!allowed(optionText, options, error, description)) {
+        UString outcome("refused: the queue's options: ");
+        outcome += error;
+        log(job, bytes, outcome.str(), true);
+        removeStaged(stamp, nullptr);
+        return Refused;
     }
     // The staged data is the document, whatever the queue's line says of -open.
     options.openFile = PJobStaging::jobFileName(stamp);
@@ -129,12 +148,9 @@ PJobRunner::Outcome PJobRunner::run(const Job& job, const std::string& queueOpti
         removeStaged(stamp, &options);
         return NotStarted;
     }
-    std::string buffer;
-    const std::vector<char*> argv =
-        UCmdLine::splitInto(PJobStaging::launchLine(PJobStaging::commandFileName(stamp), options), buffer);
     // The staged files go as soon as the program ends, so it is always waited for, -view
     // or not.
-    const PPrintProgram::JobRun ran = PPrintProgram::runJob(program, argv.data(), false);
+    const PPrintProgram::JobRun ran = launch(program, stamp, options, false);
     removeStaged(stamp, &options);
     switch (ran) {
     case PPrintProgram::Ran:

@@ -1,16 +1,18 @@
 #pragma once
 
 #include "common/UString.h"
+#include "server/KeltoCmdLine.h"
+#include "server/PPrintProgram.h"
 
 #include <cstddef>
 #include <string>
 
-// One print job of the LPD and raw-socket front ends, from its staged data to its log
-// line: the queue's options checked as a client's command line is (unless -trustclients),
-// a command file of the queue's options plus what the front end adds (-direct, -docname),
-// the print program started on the staged data and waited for, every staged file removed,
-// and one server-log line. The server's own protocol keeps its own exchange; this serves
-// the front ends that speak other protocols.
+// The job pipeline every front end shares: the job checks (unless -trustclients), the
+// print program started on a staged command file, and the staged files removed. The
+// server's own exchange takes these steps one by one between its replies; for the LPD and
+// raw-socket front ends run() takes them all: the queue's options checked as a client's
+// command line is, a command file of those options plus what the front end adds (-direct,
+// -docname), the print program waited for, and one server-log line.
 class PJobRunner {
 public:
     struct Job {
@@ -26,6 +28,13 @@ public:
     };
     enum Outcome { Printed, Refused, NotStarted, EndedByStop };
 
+    // The job checks, passed by everything with -trustclients. A refusal leaves what was
+    // refused in error and how the administrator can allow it in description.
+    static bool allowed(const UString& optionText, const KeltoCmdLine& options, UString& error,
+                        UString& description);
+    // program started on the command file staged under stamp; waited for unless view.
+    static PPrintProgram::JobRun launch(const char* program, const UString& stamp, const KeltoCmdLine& options,
+                                        bool view);
     // A stamp no staged file carries yet, for the data of a new job.
     static UString freshStamp();
     // The job whose data lies in the staged job file of stamp, bytes long. Everything
