@@ -31,20 +31,23 @@ text=$(readback text "$(newest)" | tr -s ' ')
 [ "$(readback pagesize "$(newest)" | sort -u)" = "612 792" ] || fail "the plain queue did not print on Letter"
 echo "rlpr form-feed report: two pages on the queue's printer: ok"
 
+# spooled N WHAT: the Nth printout is raw.ps byte for byte, and nothing is left staged.
+spooled() {
+  wait_jobs "$1"
+  cmp -s "$WORKDIR/raw.ps" "$(newest)" && [ -z "$(ls "$RUNDIR" | grep '^tmp' || true)" ] ||
+    fail "$2: not spooled byte for byte, or staged files left: $(ls "$RUNDIR")"
+  echo "$2: spooled as sent, nothing left staged: ok"
+}
 printf '%%!PS-Adobe-3.0\n/Courier findfont 20 scalefont setfont\n72 700 moveto (LPD RAW 777) show\nshowpage\n' >"$WORKDIR/raw.ps"
 lpr -P plain -l raw.ps
-wait_jobs 2
-cmp -s "$WORKDIR/raw.ps" "$(newest)" || fail "the l job was not spooled byte for byte"
-[ -z "$(ls "$RUNDIR" | grep '^tmp' || true)" ] || fail "staged files left: $(ls "$RUNDIR")"
-echo "rlpr l job: spooled as sent, nothing left staged: ok"
+spooled 2 "rlpr l job"
 
 # A cupsd of the test's own on a socket in WORKDIR, its backends copied so that any user
 # may run them. They run as the lp user when the test is root: WORKDIR must let them pass.
 chmod 711 "$WORKDIR"
 CUPS=$WORKDIR/cups
-mkdir -p "$CUPS/spool" "$CUPS/tmp" "$CUPS/cache" "$CUPS/state" "$CUPS/bin/backend"
-cp /usr/lib/cups/backend/lpd /usr/lib/cups/backend/socket "$CUPS/bin/backend/"
-chmod 755 "$CUPS/bin/backend/"*
+mkdir -p "$CUPS"/{spool,tmp,cache,state,bin/backend}
+install -m 755 /usr/lib/cups/backend/{lpd,socket} "$CUPS/bin/backend/"
 ln -s /usr/lib/cups/filter /usr/lib/cups/daemon "$CUPS/bin/"
 printf '%s\n' "Listen $CUPS/cups.sock" 'Browsing No' 'DefaultAuthType None' '<Location />' 'Allow all' \
   '</Location>' '<Policy default>' '<Limit All>' 'Order deny,allow' '</Limit>' '</Policy>' >"$CUPS/cupsd.conf"
@@ -54,25 +57,21 @@ timeout -k 5 600 cupsd -f -c "$CUPS/cupsd.conf" -s "$CUPS/cups-files.conf" >"$CU
 CUPSD=$!
 trap 'kill "$CUPSD" 2>/dev/null; wait "$CUPSD" 2>/dev/null; server_stop; _systest_cleanup' EXIT
 poll test -S "$CUPS/cups.sock" || fail "cupsd did not start: $(cat "$CUPS/out")"
-cups_print() {  # QUEUE URI FILE: a queue of that device, one job on it
-  lpadmin -h "$CUPS/cups.sock" -p "$1" -E -v "$2" >/dev/null 2>&1 || fail "lpadmin $1 $2"
-  lp -h "$CUPS/cups.sock" -d "$1" "$3" >/dev/null || fail "lp -d $1 $3"
+# cups_print N URI FILE: FILE printed through a CUPS queue of that device, the Nth printout
+cups_print() {
+  lpadmin -h "$CUPS/cups.sock" -p "q$1" -E -v "$2" >/dev/null 2>&1 && lp -h "$CUPS/cups.sock" -d "q$1" "$3" >/dev/null ||
+    fail "CUPS: $2"
 }
-cups_text() {  # URI: a text job through CUPS, read back printed landscape
-  printf 'CUPS JOB %s\nsecond line\n' "$1" >"$WORKDIR/cups.txt"
-  cups_print "q$2" "$1" "$WORKDIR/cups.txt"
-  wait_jobs "$2"
-  job=$(newest)
-  grep -q '%%Orientation: Landscape' "$job" || fail "$1: not printed with the reports queue's options"
-  grep -F "CUPS JOB $1" <<<"$(readback text "$job" | tr -s ' ')" >/dev/null || fail "$1: the text does not read back"
-  echo "CUPS $1: printed landscape, read back: ok"
-}
-cups_text "lpd://127.0.0.1:$LPD/reports?format=f" 3
-cups_text "socket://127.0.0.1:$RAW" 4
+for n in 3 4; do
+  uri=$([ $n = 3 ] && echo "lpd://127.0.0.1:$LPD/reports?format=f" || echo "socket://127.0.0.1:$RAW")
+  printf 'CUPS JOB %s\nsecond line\n' "$uri" >"$WORKDIR/cups.txt"
+  cups_print $n "$uri" "$WORKDIR/cups.txt"
+  wait_jobs $n
+  grep -q '%%Orientation: Landscape' "$(newest)" && grep -F "CUPS JOB $uri" <<<"$(readback text "$(newest)" | tr -s ' ')" >/dev/null ||
+    fail "$uri: not printed landscape with the reports queue's options, or the text does not read back"
+  echo "CUPS $uri: printed landscape, read back: ok"
+done
 # Streamed: CUPS closes after the data file, without the zero byte that ends it.
-cups_print stream "lpd://127.0.0.1:$LPD/plain?mode=stream" "$WORKDIR/raw.ps"
-wait_jobs 5
-cmp -s "$WORKDIR/raw.ps" "$(newest)" || fail "the streamed l job from CUPS was not spooled byte for byte"
-[ -z "$(ls "$RUNDIR" | grep '^tmp' || true)" ] || fail "staged files left: $(ls "$RUNDIR")"
-echo "CUPS lpd:// streamed l job: spooled as sent, nothing left staged: ok"
+cups_print 5 "lpd://127.0.0.1:$LPD/plain?mode=stream" "$WORKDIR/raw.ps"
+spooled 5 "CUPS lpd:// streamed l job"
 echo "lpd under Wine: all cases passed"
