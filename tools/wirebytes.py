@@ -1,8 +1,20 @@
-"""The wire messages' fields read from bytes that a peer sent: little-endian 32-bit
-integers and strings (type 1, size, text up to its first NUL). Shared by the soak and the
-system tests' raw client."""
+"""The wire messages' fields, written and read back: little-endian 32-bit integers and
+strings (type 1, size, text up to its first NUL). Shared by the soak and the system tests'
+raw client."""
 
 import struct
+
+
+def le32(v):
+    return struct.pack("<i", v)
+
+
+def string(data, type_=1):
+    """A string field of type_ holding data (text or bytes) and its closing NUL."""
+    if isinstance(data, str):
+        data = data.encode("latin-1")
+    data += b"\0"
+    return le32(type_) + le32(len(data)) + data
 
 
 class Cursor:

@@ -45,21 +45,11 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import wirebytes  # noqa: E402
+from wirebytes import le32, string  # noqa: E402
 
 KINDS = ["truncate", "wrongtype", "badsize", "reset", "silent", "drip", "nonreader", "garbage", "forged",
          "bigcmd"]
 DOC = b"".join(b"soak line %03d of a valid job\r\n" % i for i in range(8))
-
-
-def le32(v):
-    return struct.pack("<i", v)
-
-
-def string(data, type_=1):
-    if isinstance(data, str):
-        data = data.encode("latin-1")
-    data += b"\0"
-    return le32(type_) + le32(len(data)) + data
 
 
 def cmdline(text):

@@ -19,22 +19,13 @@ Prints one line per message received, then "closed" once the server has closed:
 import argparse
 import os
 import socket
-import struct
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools"))
 import wirebytes  # noqa: E402
+from wirebytes import le32, string  # noqa: E402
 
 ABORT, FILE_TYPES = 4, (0x1002, 0x1003, 0x1004, 0x1005, 0x1006)
-
-
-def le32(v):
-    return struct.pack("<i", v)
-
-
-def string(text, type_=1):
-    data = text.encode("latin-1") + b"\0"
-    return le32(type_) + le32(len(data)) + data
 
 
 def print_replies(data, out):
