@@ -64,6 +64,8 @@ std::intptr_t UProcess::startNoWait(const char* program, char* const* argv)
     if (n > 0) {
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
+        // The exec's own error, for the caller's log line.
+        errno = err;
         return kFailed;
     }
     return static_cast<std::intptr_t>(pid);

@@ -3,6 +3,7 @@
 #include "common/JobProtocol.h"
 #include "common/UDirListing.h"
 #include "common/ULog.h"
+#include "common/UOs.h"
 #include "net/USockMAbortType.h"
 #include "net/USockMFileFontList.h"
 #include "net/USockMFileLog.h"
@@ -320,9 +321,15 @@ bool PExchange::runPrintProgram()
             started = true;
             break;
         case PPrintProgram::NotStarted: {
+            const std::string why = UOs::systemErrorText();
             UString line("PPrinterServer::dispatch(): could not spawn process ");
             line += program;
             logError(line.str());
+            UString reason("PPrinterServer::dispatch(): cannot start '");
+            reason += program;
+            reason += "': ";
+            reason += why.c_str();
+            logError(reason.str());
             sendDefaultAbort();
             break;
         }

@@ -3,6 +3,7 @@
 #include "common/UCmdLine.h"
 #include "common/UDirListing.h"
 #include "common/ULog.h"
+#include "common/UOs.h"
 #include "server/PClientPolicy.h"
 #include "server/PJobGuard.h"
 #include "server/PJobStaging.h"
@@ -151,13 +152,15 @@ PJobRunner::Outcome PJobRunner::run(const Job& job, const std::string& queueOpti
     // The staged files go as soon as the program ends, so it is always waited for, -view
     // or not.
     const PPrintProgram::JobRun ran = launch(program, stamp, options, false);
+    // Taken before the clean-up can replace the system's error.
+    const std::string why = ran == PPrintProgram::NotStarted ? UOs::systemErrorText() : std::string();
     removeStaged(stamp, &options);
     switch (ran) {
     case PPrintProgram::Ran:
         log(job, bytes, "printed", false);
         return Printed;
     case PPrintProgram::NotStarted:
-        log(job, bytes, "not printed: could not start the print program", true);
+        log(job, bytes, ("not printed: could not start the print program: " + why).c_str(), true);
         return NotStarted;
     case PPrintProgram::EndedByStop:
         log(job, bytes, "not printed: the server is stopping and the job was ended", true);

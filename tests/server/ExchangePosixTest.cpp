@@ -332,7 +332,8 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
                                                   "server to work, velquin.exe or draxome.exe must be in the current "
                                                   "directory"},
          "could not find velquin.exe or draxome.exe", false},
-        {cmdline(""), "velquin.exe", {"abort:||"}, "could not spawn process velquin.exe", false},
+        {cmdline(""), "velquin.exe", {"abort:||"}, "could not spawn process velquin.exe\r\nError: PPrinterServer::"
+                                                  "dispatch(): cannot start 'velquin.exe': error ", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.logged);
