@@ -112,6 +112,8 @@ TEST(ClientEndToEnd, AbortsBrokenRepliesTimeLimitsAndUsageErrors)
          "(): no file specified; use -open parameter to specify one\r\n"), Close, 0, "", {"joblog.txt", "version.txt"}},
         {{"-timeout", "0.5", "-printlist"}, fileMsg(0x1002, "p", "A4") + fileMsg(0x1006, "l", kLog), Slow, 0, "",
          {"joblog.txt", "prntlist.txt"}},
+        // One file named alone: its outcome is the exit code alone.
+        {{"a.txt"}, fileMsg(0x1006, "l", kLog), Read, 0, "", {"joblog.txt"}},
         {{"-open", "missing.txt"}, "", Close, 2, "cannot read 'missing.txt'", {}},
         {{"-open", "."}, "", Close, 2, "cannot send '.': it is a directory", {}},
         {{"-open", ""}, "", Close, 2, "-open names no file", {}},
@@ -133,8 +135,11 @@ TEST(ClientEndToEnd, AbortsBrokenRepliesTimeLimitsAndUsageErrors)
          "within 0.8 seconds (see -timeout)\n", {}},
     };
     // HOST:PORT with a port from 1 to 65535 in digits alone; a time limit in plain seconds.
-    for (const char* wrong : {"host:80abc", "host:", "0", "5s", "nan", "1e9"})
-        EXPECT_EQ(2, runClient({wrong[0] == 'h' ? "-server" : "-timeout", wrong, "-ver"}).status) << wrong;
+    for (const char* wrong : {"host:80abc", "host:", "0", "5s", "nan", "1e9"}) {
+        const ClientRun run = runClient({wrong[0] == 'h' ? "-server" : "-timeout", wrong, "-ver"});
+        EXPECT_TRUE(run.status == 2 && contains(run.err, std::string(" wants ") + (wrong[0] == 'h' ? "HOST" : "a number")))
+            << run.err;
+    }
     for (const auto& r : rows) {
         SCOPED_TRACE(r.printArgs.back());
         fs::remove_all("out");
