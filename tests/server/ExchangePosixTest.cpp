@@ -98,16 +98,19 @@ protected:
     }
 
     // Serves one connection with dispatch while client (given the socket) runs on a thread
-    // of its own, and returns what the server sent before it closed.
-    Strings exchange(const std::function<void(int)>& client)
+    // of its own, and returns what the server sent before it closed. With clientFirst the
+    // server starts once the client is done sending.
+    Strings exchange(const std::function<void(int)>& client, bool clientFirst = false)
     {
         std::promise<std::string> received;
         std::future<std::string> bytes = received.get_future();
+        std::promise<void> sent;
         std::thread peer([&] {
             USockTcp connected;
             EXPECT_TRUE(connected.open("127.0.0.1", mListener.port) && connected.connect());
             const int fd = static_cast<int>(connected.sock);
             client(fd);
+            sent.set_value();
             std::string all;
             char buf[65536];
             for (ssize_t r; (r = ::recv(fd, buf, sizeof buf, 0)) > 0;)
@@ -117,6 +120,8 @@ protected:
         });
         USockTcp* connection = new USockTcp;
         EXPECT_TRUE(mListener.sock.accept(*connection));
+        if (clientFirst)
+            sent.get_future().wait();
         const auto started = std::chrono::steady_clock::now();
         mResult = PPrinterServer::dispatch(connection);
         mTook = std::chrono::steady_clock::now() - started;
@@ -365,7 +370,7 @@ TEST_F(ExchangeTest, EveryFailureEndsOnlyItsExchangeWithItsAbortAndLogLine)
         if (e.path().filename().string().rfind("tmp", 0) == 0 || e.path().filename() == "standin-args.txt")
             fs::remove(e.path());
     const size_t before = mLog.text().size();
-    EXPECT_TRUE(exchange(sends(cmdline("-open a.txt -ver") + kDocument)).empty());
+    EXPECT_TRUE(exchange(sends(cmdline("-open a.txt -ver") + fileMsg(0x1001, "a.txt", "x")), true).empty());
     EXPECT_EQ("Warning: PPrinterServer::dispatch(): the client has gone before its job was printed; the job is "
               "dropped\r\n", mLog.text().substr(before));
     EXPECT_TRUE(only("tmpFilename").empty() && !fs::exists("standin-args.txt"));
