@@ -71,7 +71,7 @@ TEST(ClientOptions, ClientOptionsAnywhereFilesAndPrintOptionsInOrder)
         {"-printlist -fontlist -ver -outdir inv -quiet", "-printlist|-fontlist|-ver|", ""},
         {"-banner -quiet -open - -resolution 600 -h -- -quiet x", "-banner|-quiet|-resolution|600|-h|-quiet|x|", "-|"},
         // An option nobody knows takes a value that does not look like an option.
-        {"-orientaton landscape r.txt -graf -graph -top 5 s", "-orientaton|landscape|-graf|-graph|-top|5|", "r.txt|s|"},
+        {"-orientaton landscape r.txt -graf -graph -right 5 s", "-orientaton|landscape|-graf|-graph|-right|5|", "r.txt|s|"},
         {"-response -", "-response|-|", ""}, {"x --help", "help", "x|"}, {"-h", "help", ""},
         {"-version", "version", ""}, {"a -open", "usage", "a|"}, {"-replace", "usage", ""}, {"a \"\"", "usage", "a|"},
         {"-open \"\"", "usage", ""},
