@@ -13,10 +13,10 @@ say so), else "-ver -disablelog" (the print program runs without printing); it m
 its replies and nothing else.
 
 Figures printed at the end: connections by kind, valid jobs served, the longest wait of a
-valid job (and behind which kind), the server's memory and handle count before and after
-(from CMD, which prints procfigures lines, or from /proc/PID natively), and the size of
-DIR and of its logs before and after. --check exits 1 when a valid job failed, the
-handles grew, or DIR or a log grew beyond the bounds given.
+valid job (behind which kind, and the longest behind each kind), the server's memory and
+handle count before and after (from CMD, which prints procfigures lines, or from /proc/PID
+natively), and the size of DIR and of its logs before and after. --check exits 1 when a
+valid job failed, the handles grew, or DIR or a log grew beyond the bounds given.
 
 Kinds:
   truncate    a valid job cut at an offset, every offset in turn, then closed
@@ -269,7 +269,7 @@ def main():
     valid_job(a.port, True, a.client_limit * 4 + 60)
     fig0, dir0 = server_figures(a), dir_figures(a.rundir)
     counts, failures, served = {}, [], 0
-    longest, longest_kind = 0.0, ""
+    longest, longest_kind, longest_by_kind = 0.0, "", {}
     started = time.monotonic()
     done = 0
     for i in range(a.connections):
@@ -292,6 +292,7 @@ def main():
             served += 1
         if took > longest:
             longest, longest_kind = took, kind
+        longest_by_kind[kind] = max(took, longest_by_kind.get(kind, 0.0))
         if (i + 1) % 500 == 0:
             print("... %d connections, %d valid jobs served, %.0f s" % (i + 1, served, time.monotonic() - started),
                   file=sys.stderr, flush=True)
@@ -306,6 +307,8 @@ def main():
         print("  failed: " + f)
     print("longest wait of a valid job: %.2f s (behind %s; client limit %g s)" % (longest, longest_kind,
                                                                                    a.client_limit))
+    print("longest wait by kind: " + ", ".join("%s %.2f s" % (k, longest_by_kind[k]) for k in kinds
+                                                  if k in longest_by_kind))
     print("server handles: %d before, %d after (by type before %s, after %s)" % (
         fig0["handles"], fig1["handles"], fig0["types"], fig1["types"]))
     print("server memory: %d KB before, %d KB after" % (fig0["memory_kb"], fig1["memory_kb"]))
