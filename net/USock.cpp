@@ -4,6 +4,7 @@
 #include "net/UHostsFile.h"
 #include "net/USockSys.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -160,15 +161,24 @@ bool USock::closeAfterSending(double seconds)
     if (USockSys::setNonBlocking(sock, true)) {
         UStopWatch watch;
         watch.start();
+        // Only a peer still sending makes a close lose what was sent to it: one that has
+        // kept still a moment is let go, so that it cannot hold the server for the whole
+        // drain after its limit has passed.
+        const double stillSeconds = 0.2;
+        UStopWatch still;
+        still.start();
         char sink[4096];
         bool broken = false;
         for (;;) {
-            const double left = seconds - watch.stopAndSeconds();
+            const double left = std::min(seconds - watch.stopAndSeconds(), stillSeconds - still.stopAndSeconds());
             if (left <= 0)
                 break;
             USockSys::waitReady(sock, false, wholeMs(left * 1000.0) + 1);
-            if (USockSys::transfer(sock, false, sink, sizeof sink, broken) <= 0 && broken)
+            const int got = USockSys::transfer(sock, false, sink, sizeof sink, broken);
+            if (got <= 0 && broken)
                 break;
+            if (got > 0)
+                still.start();
         }
     }
     return close();

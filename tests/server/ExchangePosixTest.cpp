@@ -416,6 +416,10 @@ TEST_F(ExchangeTest, ClientsThatGoSilentOrStopReadingAreGivenUpAfterTheLimit)
         EXPECT_LT(mTook, std::chrono::seconds(5));
         EXPECT_EQ(0u, got.at(0).find("abort:"));
     }
+    // A client that keeps still after its abort, neither sending nor closing, is let go
+    // soon after its limit.
+    exchange([](int) { std::this_thread::sleep_for(std::chrono::milliseconds(2500)); });
+    EXPECT_LT(mTook, std::chrono::milliseconds(1500));
     // The limit does not cut the print program's run: the stand-in sleeps a second.
     EXPECT_EQ(2u, job(cmdline("-ver slow")).size());
 
