@@ -15,7 +15,6 @@ Needs WINEPREFIX (the prefix with the virtual printers), ghostscript and pdftote
 
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -24,7 +23,6 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "lib"))
 import readback  # noqa: E402
 
-WINE_RUN = os.path.join(os.environ.get("DRAXOME_SOURCE", os.path.join(HERE, "..", "..")), "tools", "wine-run")
 BOX = set(chr(c) for c in range(0x2500, 0x2580))
 WESTERN, CENTRAL = "Größe café Ñandú", "Žluťoučký kůň"
 # (code page, words, encoding of a framed report or None for the words alone)
@@ -35,13 +33,9 @@ REPORTS = [("850", WESTERN, "cp850"), ("utf-8", WESTERN + " " + CENTRAL, "utf-8-
 def run(exe, work, data, options):
     """Prints data with the options: the PostScript job's bytes, its page text and the log."""
     job = tempfile.mkdtemp(dir=work)
-    with open(os.path.join(job, "report.txt"), "wb") as f:
-        f.write(data)
-    subprocess.run([WINE_RUN, exe, "-open", "report.txt"] + options, cwd=job, timeout=300,
-                   env=dict(os.environ, DRAXOME_SPOOL_DIR=job), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, _, jobs = readback.print_under_wine(exe, job, data, options)
     with open(os.path.join(job, "prnlog.txt"), "rb") as f:
         log = f.read().decode("latin-1")
-    jobs = [os.path.join(job, f) for f in os.listdir(job) if f.endswith(".ps")]
     assert len(jobs) == 1, "%s: %d jobs printed; log:\n%s" % (options, len(jobs), log)
     readback.gs(["-sDEVICE=pdfwrite", "-sOutputFile=" + jobs[0] + ".pdf", jobs[0]])
     text = subprocess.run(["pdftotext", "-layout", jobs[0] + ".pdf", "-"], stdout=subprocess.PIPE,
@@ -57,7 +51,7 @@ def longest_dark_run(ps_data, work):
     return max(len(r) for row in readback.render_pages(path, 100)[0] for r in re.findall(rb"\x01+", row) or [b""])
 
 
-def check(exe, work):
+def check(work, exe):
     for codepage, words, encoding in REPORTS:
         width = len(words) + 2
         lines = ["┌" + "─" * width + "┐", "│ " + words + " │", "└" + "─" * width + "┘"] if encoding else [words]
@@ -84,23 +78,8 @@ def check(exe, work):
     assert "bad \ufffdt\ufffd" in text or ("bad t" in text and ps.count(b"/.notdef glyphshow") == 2), text
     assert len(warnings) == 1 and "line 2 is not valid UTF-8" in warnings[0], warnings
     print("invalid UTF-8: U+FFFD printed, one Warning: ok")
-
-
-def main(argv):
-    if len(argv) != 2 or not shutil.which("pdftotext") or not os.environ.get("WINEPREFIX"):
-        sys.stderr.write("FAIL: needs DRAXOME_EXE, pdftotext and WINEPREFIX\n" + __doc__)
-        return 1
-    work = tempfile.mkdtemp(prefix="draxome-codepage-")
-    try:
-        check(os.path.abspath(argv[1]), work)
-    except (AssertionError, readback.ReadbackError, subprocess.SubprocessError, OSError) as e:
-        sys.stderr.write("FAIL: %s\n" % e)
-        return 1
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
     print("code page read-back: letters, frames, narrowing and invalid UTF-8 as written")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    readback.run_checks(__doc__, [check], ("gs", "pdftotext"))

@@ -11,16 +11,12 @@ papers by draxome_print.sh.
 
 import os
 import re
-import shutil
-import subprocess
 import sys
-import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "lib"))
 import readback  # noqa: E402
 
-WINE_RUN = os.path.join(os.environ.get("DRAXOME_SOURCE", os.path.join(HERE, "..", "..")), "tools", "wine-run")
 # The printer has 300 dpi and its printable area starts 18 points (0.25 inch) in from the
 # paper's edge: 25 pixels of a page rendered at 100 dpi.
 DPI, RENDER_DPI, EDGE_PT, EDGE_PX, PAGE_H_PX = 300, 100, 18.0, 25.0, 1169
@@ -37,19 +33,14 @@ def squeeze_lines(text):
 def print_job(work, name, driver, lines, options):
     """Prints lines; returns the layout figures the driver reports and the PostScript job."""
     d = os.path.join(work, name)
-    os.makedirs(os.path.join(d, "spool"))
-    with open(os.path.join(d, "doc.txt"), "wb") as f:
-        f.write(("\r\n".join(lines) + "\r\n").encode("latin-1"))
-    done = subprocess.run([WINE_RUN, driver, "-printername", "Virtual A4", "-open", "doc.txt"] + options,
-                          cwd=d, env=dict(os.environ, DRAXOME_SPOOL_DIR=os.path.join(d, "spool")),
-                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
-    out = done.stdout.decode("latin-1")
+    os.makedirs(d)
+    status, out, jobs = readback.print_under_wine(driver, d, ("\r\n".join(lines) + "\r\n").encode("latin-1"),
+                                                  ["-printername", "Virtual A4"] + options)
     figures = re.search(r"^pages .*$", out, re.M)
-    assert done.returncode == 0 and figures, "%s: the driver failed (exit %d): %s" % (name, done.returncode, out)
+    assert status == 0 and figures, "%s: the driver failed (exit %d): %s" % (name, status, out)
     words = figures.group(0).split()
-    jobs = os.listdir(os.path.join(d, "spool"))
     assert len(jobs) == 1, "%s: jobs in the spool: %s" % (name, jobs)
-    return {words[i]: float(words[i + 1]) for i in range(0, len(words), 2)}, os.path.join(d, "spool", jobs[0])
+    return {words[i]: float(words[i + 1]) for i in range(0, len(words), 2)}, jobs[0]
 
 
 def check_pages(name, texts, lines, per_page, last=None):
@@ -131,14 +122,4 @@ def check_landscape(work, driver):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2 or not os.environ.get("WINEPREFIX"):
-        sys.exit("usage: WINEPREFIX=... layout_readback.py LAYOUT_DRIVER_EXE")
-    work, failed = tempfile.mkdtemp(prefix="draxome-layout-"), False
-    for case in (check_wide, check_landscape):
-        try:
-            case(work, os.path.abspath(sys.argv[1]))
-        except (AssertionError, readback.ReadbackError, subprocess.TimeoutExpired) as e:
-            sys.stderr.write("FAIL: %s\n" % e)
-            failed = True
-    shutil.rmtree(work, ignore_errors=True)
-    sys.exit(1 if failed else 0)
+    readback.run_checks(__doc__, [check_wide, check_landscape])

@@ -17,10 +17,7 @@ helpers of tests/system/lib.
 """
 
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
 import readback  # noqa: E402
@@ -38,15 +35,6 @@ PAGES = [
     ("double", ["\xc9" + "\xcd" * (WIDTH - 2) + "\xbb", "\xba" + " Total 95.70".ljust(WIDTH - 2) + "\xba",
                 "\xc8" + "\xcd" * (WIDTH - 2) + "\xbc"]),
 ]
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 class Mask:
@@ -79,7 +67,7 @@ class Mask:
         half the page's longest, each as (first row, last row, x, length)."""
         runs = [self.longest_run(y) for y in range(len(self.runs))]
         longest = max(length for _, length in runs)
-        check(longest > 0, "the page is blank")
+        assert longest > 0, "the page is blank"
         bands = []
         for y, (x, length) in enumerate(runs):
             if length * 2 < longest:
@@ -93,97 +81,68 @@ class Mask:
 
 def check_stacked(page):
     bands = page.rules()
-    check(len(bands) >= 2, "stacked: %d rules read back, expected two apart: %s" % (len(bands), bands))
+    assert len(bands) >= 2, "stacked: %d rules read back, expected two apart: %s" % (len(bands), bands)
     top, bottom = bands[0], bands[-1]
-    check(bottom[0] - top[1] > 3, "stacked: the rules touch: %s" % bands)
+    assert bottom[0] - top[1] > 3, "stacked: the rules touch: %s" % bands
     x0 = max(top[2], bottom[2])
     x1 = min(top[2] + top[3], bottom[2] + bottom[3])
     ladder = [x for x in range(x0, x1) if page.dark_down(x, top[1], bottom[0])]
-    check(not ladder, "stacked: %d columns join the two rules, first at x %s" % (
+    assert not ladder, ("stacked: %d columns join the two rules, first at x %s" % (
         len(ladder), ladder[:1]))
 
 
 def check_box(page):
     bands = page.rules()
-    check(len(bands) == 2, "ascii box: %d horizontal rules read back, expected 2: %s" % (len(bands), bands))
+    assert len(bands) == 2, "ascii box: %d horizontal rules read back, expected 2: %s" % (len(bands), bands)
     (t0, t1, tx, tlen), (b0, b1, bx, blen) = bands
-    check(abs(tx - bx) <= 1 and abs(tlen - blen) <= 2,
-          "ascii box: top rule at x %d, %d long; bottom at x %d, %d long" % (tx, tlen, bx, blen))
+    assert abs(tx - bx) <= 1 and abs(tlen - blen) <= 2, (
+        "ascii box: top rule at x %d, %d long; bottom at x %d, %d long" % (tx, tlen, bx, blen))
     middle_top, middle_bottom = (t0 + t1) // 2, (b0 + b1) // 2
     for side, xs in (("left", range(tx, tx + 4)), ("right", range(tx + tlen - 4, tx + tlen + 2))):
-        check(any(page.dark_down(x, middle_top, middle_bottom) for x in xs),
-              "ascii box: the %s side does not run from the top rule to the bottom rule" % side)
+        assert any(page.dark_down(x, middle_top, middle_bottom) for x in xs), (
+            "ascii box: the %s side does not run from the top rule to the bottom rule" % side)
     print("ascii box: one closed frame of %d x %d pixels: ok" % (tlen, middle_bottom - middle_top))
 
 
 def check_double(page):
     bands = page.rules()
-    check(len(bands) == 4, "double: %d horizontal rules read back, expected two pairs: %s" % (len(bands), bands))
+    assert len(bands) == 4, "double: %d horizontal rules read back, expected two pairs: %s" % (len(bands), bands)
     outer_top, inner_top, inner_bottom, outer_bottom = bands
-    check(inner_top[0] > outer_top[1] + 1 and outer_bottom[0] > inner_bottom[1] + 1,
-          "double: the rules of a pair touch: %s" % bands)
+    assert inner_top[0] > outer_top[1] + 1 and outer_bottom[0] > inner_bottom[1] + 1, (
+        "double: the rules of a pair touch: %s" % bands)
     for outer, inner in ((outer_top, inner_top), (outer_bottom, inner_bottom)):
-        check(outer[2] < inner[2] and inner[2] + inner[3] < outer[2] + outer[3],
-              "double: the inner rule is not inside the outer one: %s" % bands)
-    check(abs(outer_top[2] - outer_bottom[2]) <= 1 and abs(inner_top[2] - inner_bottom[2]) <= 1,
-          "double: top and bottom rules do not line up: %s" % bands)
+        assert outer[2] < inner[2] and inner[2] + inner[3] < outer[2] + outer[3], (
+            "double: the inner rule is not inside the outer one: %s" % bands)
+    assert abs(outer_top[2] - outer_bottom[2]) <= 1 and abs(inner_top[2] - inner_bottom[2]) <= 1, (
+        "double: top and bottom rules do not line up: %s" % bands)
     middle = (inner_top[1] + inner_bottom[0]) // 2
     sides = (("left", outer_top[2], inner_top[2]),
              ("right", outer_top[2] + outer_top[3] - 3, inner_top[2] + inner_top[3] - 3))
     for side, outer_x, inner_x in sides:
-        check(any(page.dark_down(x, outer_top[1], outer_bottom[0]) for x in range(outer_x, outer_x + 3)),
-              "double: the outer %s line does not run from the outer top rule to the outer bottom" % side)
-        check(any(page.dark_down(x, inner_top[1], inner_bottom[0]) for x in range(inner_x, inner_x + 3)),
-              "double: the inner %s line does not run from the inner top rule to the inner bottom" % side)
+        assert any(page.dark_down(x, outer_top[1], outer_bottom[0]) for x in range(outer_x, outer_x + 3)), (
+            "double: the outer %s line does not run from the outer top rule to the outer bottom" % side)
+        assert any(page.dark_down(x, inner_top[1], inner_bottom[0]) for x in range(inner_x, inner_x + 3)), (
+            "double: the inner %s line does not run from the inner top rule to the inner bottom" % side)
         gap = [x for x in range(min(outer_x, inner_x) + 3, max(outer_x, inner_x))
                if any(rx <= x < rx + n for rx, n in page.runs[middle])]
-        check(not gap, "double: the %s lines are not two: dark between them at x %s" % (side, gap))
+        assert not gap, "double: the %s lines are not two: dark between them at x %s" % (side, gap)
     print("double: two pairs of rules and two lines a side, %d and %d pixels long: ok" % (
         outer_top[3], inner_top[3]))
 
 
-def main(argv):
-    if len(argv) != 2:
-        sys.stderr.write(__doc__)
-        return 2
-    exe = os.path.abspath(argv[1])
-    if not os.path.isfile(exe) or shutil.which("gs") is None or not os.environ.get("WINEPREFIX"):
-        sys.stderr.write("FAIL: needs %s, ghostscript and WINEPREFIX\n" % exe)
-        return 1
-    work = tempfile.mkdtemp(prefix="draxome-rules-")
-    try:
-        spool = os.path.join(work, "spool")
-        os.makedirs(spool)
-        # A form feed ends a page from the seventh line on: each page is seven lines long.
-        text = "\f\r\n".join("\r\n".join((lines + [""] * 7)[:7]) for _, lines in PAGES) + "\r\n"
-        with open(os.path.join(work, "rules.txt"), "wb") as f:
-            f.write(text.encode("latin-1"))
-        here = os.path.dirname(os.path.abspath(__file__))
-        source = os.environ.get("DRAXOME_SOURCE", os.path.join(here, "..", ".."))
-        done = subprocess.run([os.path.join(source, "tools", "wine-run"), exe, "-open", "rules.txt", "-graph"],
-                              cwd=work,
-                              env=dict(os.environ, DRAXOME_SPOOL_DIR=spool),
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
-        jobs = sorted(f for f in os.listdir(spool) if f.endswith(".ps"))
-        check(done.returncode == 0 and len(jobs) == 1,
-              "draxome.exe exit %d, jobs %s" % (done.returncode, jobs))
-        pages = readback.render_pages(os.path.join(spool, jobs[0]), RENDER_DPI)
-        check(len(pages) == len(PAGES), "%d pages printed, expected %d" % (len(pages), len(PAGES)))
-        check_stacked(Mask(pages[0]))
-        print("stacked: two separate rules, no ladder between them: ok")
-        check_box(Mask(pages[1]))
-        check_double(Mask(pages[2]))
-    except (Failure, readback.ReadbackError, subprocess.TimeoutExpired) as e:
-        sys.stderr.write("FAIL: %s\n" % e)
-        return 1
-    finally:
-        if os.environ.get("SYSTEST_KEEP"):
-            sys.stderr.write("kept %s\n" % work)
-        else:
-            shutil.rmtree(work, ignore_errors=True)
+def check(work, exe):
+    # A form feed ends a page from the seventh line on: each page is seven lines long.
+    text = "\f\r\n".join("\r\n".join((lines + [""] * 7)[:7]) for _, lines in PAGES) + "\r\n"
+    status, out, jobs = readback.print_under_wine(exe, os.path.join(work, "rules"), text.encode("latin-1"), ["-graph"])
+    assert status == 0 and len(jobs) == 1, "draxome.exe exit %d, jobs %s: %s" % (status, jobs, out)
+    pages = readback.render_pages(jobs[0], RENDER_DPI)
+    assert len(pages) == len(PAGES), "%d pages printed, expected %d" % (len(pages), len(PAGES))
+    check_stacked(Mask(pages[0]))
+    print("stacked: two separate rules, no ladder between them: ok")
+    check_box(Mask(pages[1]))
+    check_double(Mask(pages[2]))
     print("rules read-back: stacked rules, an ASCII box and a double frame printed as ruled")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    readback.run_checks(__doc__, [check])

@@ -13,8 +13,42 @@ import sys
 import tempfile
 
 
+WINE_RUN = os.path.join(os.environ.get("DRAXOME_SOURCE", os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                        "..", "..", "..")), "tools", "wine-run")
+
+
 class ReadbackError(Exception):
     pass
+
+
+def print_under_wine(exe, job, data, options):
+    """Prints data as doc.txt with exe under Wine in the directory job, into a spool of its
+    own there: (exit status, the output, the PostScript jobs printed)."""
+    spool = os.path.join(job, "spool")
+    os.makedirs(spool)
+    with open(os.path.join(job, "doc.txt"), "wb") as f:
+        f.write(data)
+    done = subprocess.run([WINE_RUN, exe, "-open", "doc.txt"] + options, cwd=job, timeout=300, stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, env=dict(os.environ, DRAXOME_SPOOL_DIR=spool))
+    jobs = sorted(os.path.join(spool, f) for f in os.listdir(spool) if f.endswith(".ps"))
+    return done.returncode, done.stdout.decode("latin-1"), jobs
+
+
+def run_checks(doc, checks, tools=("gs",)):
+    """A read-back script's main: each check(work, exe) on the program argv[1] names, every
+    failure on standard error; exit status 1 if any failed. SYSTEST_KEEP keeps the work."""
+    if len(sys.argv) != 2 or not os.environ.get("WINEPREFIX") or not all(shutil.which(t) for t in tools):
+        sys.exit("FAIL: needs the program, WINEPREFIX and %s\n%s" % (", ".join(tools), doc))
+    work, failed = tempfile.mkdtemp(prefix="draxome-readback-"), False
+    for check in checks:
+        try:
+            check(work, os.path.abspath(sys.argv[1]))
+        except (AssertionError, ReadbackError, subprocess.SubprocessError, OSError) as e:
+            sys.stderr.write("FAIL: %s: %s\n" % (check.__name__, e))
+            failed = True
+    if not os.environ.get("SYSTEST_KEEP"):
+        shutil.rmtree(work, ignore_errors=True)
+    sys.exit(1 if failed else 0)
 
 
 def gs(args):
