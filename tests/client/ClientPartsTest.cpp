@@ -5,6 +5,7 @@
 #include "client/ProgressLine.h"
 #include "client/ReplyFiles.h"
 #include "client/SafeName.h"
+#include "client/SpoolFile.h"
 
 TEST(SafeName, OnlyAPlainLastComponentThatNoFileSystemReadsDifferently)
 {
@@ -50,6 +51,24 @@ TEST(ReplyFiles, NamesGiveWayToFilesAndDirectoriesUnlessReplacing)
     EXPECT_TRUE(nested.prepare(error) && std::filesystem::is_directory(std::filesystem::path("a") / "b" / "c"));
     EXPECT_FALSE(ReplyFiles((std::filesystem::path("p.txt") / "sub").string(), false).prepare(error));
     EXPECT_EQ(0u, error.find("cannot make the output directory")) << error;
+}
+
+// A stream's copy holds every byte, the last piece of one byte too, and goes with its holder.
+TEST(SpoolFile, CopiesAStreamWholeAndRemovesTheCopy)
+{
+    testsupport::TempDir tmp(true);
+    const std::string content = pattern(65537, 3);
+    writeAll("in.txt", content);
+    std::string path, error;
+    {
+        SpoolFile spool;
+        std::FILE* in = std::fopen("in.txt", "rb");
+        EXPECT_TRUE(in != nullptr && spool.copy(in, error) && !SpoolFile::needed("in.txt")) << error;
+        std::fclose(in);
+        path = spool.path();
+        EXPECT_TRUE(readAll(path) == content);
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(ProgressLine, MegabytesAndPercent)

@@ -38,11 +38,12 @@ TEST(UIODirIterator, HandsOnDirectoriesAndFilteredFilesWithTheirRecord)
     ASSERT_EQ(2u, r.seen.size());
     EXPECT_TRUE(r.seen.at(".\\sub.txt").attributes.directory);
     EXPECT_EQ(1234, r.seen.at(".\\data.INI").size);
-    EXPECT_GE(r.seen.at(".\\data.INI").modified.year, 2024);
+    const UIODirEntry& data = r.seen.at(".\\data.INI");
+    EXPECT_TRUE(data.modified.year >= 2024 && data.created.year >= 2024 && data.accessed.year >= 2024);
 
     Recorder first;
     first.stopAfter = 1;
-    ASSERT_TRUE(first.start("./"));
+    ASSERT_TRUE(first.start(""));
     EXPECT_EQ(1u, first.seen.size()) << "false ends the listing";
 }
 
