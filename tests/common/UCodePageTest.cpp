@@ -36,4 +36,8 @@ TEST(UCodePage, NamesAndTheLettersOfEachKindOfReport)
         out.resize(static_cast<size_t>(page.decode(c.bytes.data(), static_cast<int>(c.bytes.size()), &out[0], invalid)));
         EXPECT_TRUE(c.text == out && c.invalid == invalid) << c.page << " " << c.bytes;
     }
+    // A code page this machine lacks decodes nothing, and ends cleanly.
+    char16_t none[1];
+    bool invalid = false;
+    EXPECT_EQ(0, UCodePage(12345).decode("a", 1, none, invalid));
 }
