@@ -65,8 +65,9 @@ TEST(UHostsFile, OnePassAfterDottedText)
 TEST(USock, AddressesAndFailures)
 {
     Loopback lo;
-    // The accepted socket describes its local end; the peer address is dotted text.
-    EXPECT_TRUE(lo.server.address == "127.0.0.1" && lo.server.port == lo.listener.port);
+    // The accepted socket describes its local end; the peer address is dotted text; a dead
+    // peer can be found out.
+    EXPECT_TRUE(lo.server.address == "127.0.0.1" && lo.server.port == lo.listener.port && lo.client.setKeepAlive());
     UString name("x"), addr("y");
     EXPECT_TRUE(lo.server.getPeerAddress(name, addr) && addr == "127.0.0.1" && name == addr);
     // A port that is being listened on cannot be bound again; what is closed cannot be
