@@ -290,13 +290,16 @@ TEST_F(DrawTest, DecodedDocumentsPrintTheirLettersAndRuleOnlyBoxDrawing)
     set(args.codepage, "");
     ASSERT_EQ(0, layOut(std::string(132, 'e')));
     EXPECT_EQ(decoded, page().fontWidth);
-    // An unknown code page and a UTF-16 document end the job before anything is printed.
+    // An unknown code page and a UTF-16 document, of either byte order, end the job before
+    // anything is printed.
     set(args.codepage, "999");
     EXPECT_EQ(-1, layOut("x"));
     set(args.codepage, "utf-8");
-    EXPECT_EQ(-1, layOut(std::string("\xff\xfex\0", 4)));
+    for (const char* utf16 : { "\xff\xfex\0", "\xfe\xff\x30\x42" })
+        EXPECT_EQ(-1, layOut(std::string(utf16, 4)));
     const Lines log = logged();
-    for (const char* error : { "Error: Printfile::printfile(): -codepage 999: unknown code page",
-             "Error: Printfile::printfile(): the document is UTF-16: save it as UTF-8 and print it with -codepage utf-8" })
-        EXPECT_EQ(1, std::count(log.begin(), log.end(), error)) << error;
+    for (const auto& [error, times] : { std::pair<const char*, int>{ "Error: Printfile::printfile(): -codepage 999: "
+             "unknown code page", 1 }, { "Error: Printfile::printfile(): the document is UTF-16: save it as UTF-8 and "
+             "print it with -codepage utf-8", 2 } })
+        EXPECT_EQ(times, std::count(log.begin(), log.end(), error)) << error;
 }
