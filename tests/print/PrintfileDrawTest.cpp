@@ -142,6 +142,7 @@ TEST_F(DrawTest, RulesAreDrawnAsMaximalRunsOverTheCellsPixels)
         { { "  |", "--|--", "  |" }, { "H 60 5-45", "V 25 20-100" } },              // a cross
         { { "=====" }, { "H 16 5-45", "H 23 5-45" } },                              // a double rule
         { { "ab--cd" }, { "H 20 25-35" } },                                         // touching text
+        { { "-++" }, { "H 20 5-15" } },                                             // a lone plus after a joint
         { { "=====", "-----", "a-b" }, { "H 16 5-45", "H 23 5-45", "H 60 5-45" } },  // stacked: no ladder
         { { "+--+", "|  |", "+--+" }, { "H 20 5-35", "H 100 5-35", "V 5 20-100", "V 35 20-100" } }, // ASCII box
         { { std::string(13, '-'), "|  |  |  |  |", "|  |  |  |  |", std::string(13, '-') }, // a frame

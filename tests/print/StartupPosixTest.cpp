@@ -144,9 +144,13 @@ TEST_F(Startup_, TheProgramsJobPrintsLaidOutRawOrNotAtAll)
     EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not copy 'job.txt' to 'adir'",
                   "Error: Printfile::startPrinting(): cannot copy 'job.txt' to 'adir': error 21: Is a directory", kHyphens }),
         run("-open job.txt -copy adir", 3, Startup::printJob));
-    EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not parse document", kHyphens }),
-        run("-open missing.txt", 2, Startup::printJob));
-    EXPECT_EQ(Startup::kJobFailed, gExit);
+    FakeSpooler::find("Virtual Letter")->startsDocument = false;
+    for (const auto& [line, error] : { std::pair<std::string, std::string> { "-open missing.txt", "parse document" },
+             { "-open job.txt -direct -printername \"Virtual Letter\"", "print file" } }) {
+        EXPECT_EQ((Lines { "Error: Printfile::startPrinting() : could not " + error, kHyphens }),
+            run(line, 2, Startup::printJob));
+        EXPECT_EQ(Startup::kJobFailed, gExit);
+    }
     // Options that would waste paper end the run with -1 before anything prints; an empty
     // file prints nothing and the run succeeds.
     writeFile("empty.txt", "");
