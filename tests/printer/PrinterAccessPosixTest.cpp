@@ -139,6 +139,10 @@ TEST_F(PrinterAccess, ResolutionsInPrinterOrderAndTheirFailures)
     EXPECT_EQ(1200, res[0]);
     ASSERT_TRUE(reslist("Virtual A4"));
     EXPECT_EQ("600x600\n300x300\n1200x600\n", readFile("reslist.txt"));
+    // One resolution is a list too; none is none.
+    std::int32_t one[2] = { 0, 0 };
+    FakeSpooler::find("Virtual Letter")->resolutions = { 300, 300 };
+    EXPECT_TRUE(getminres("Virtual Letter", one, 300) && one[0] == 300);
     FakeSpooler::find("Virtual Letter")->resolutions.clear();
     EXPECT_FALSE(getminres("Virtual Letter", res, 300));
     EXPECT_TRUE(logLines().empty());
