@@ -160,12 +160,13 @@ TEST_F(PrinterAccess, ResolutionsInPrinterOrderAndTheirFailures)
 TEST_F(PrinterAccess, FontListHoldsFixedPitchTrueTypeFacesInOrder)
 {
     for (const auto& f : std::vector<std::pair<const char*, unsigned>> {
-             { "Liberation Mono", 0x4 }, { "Courier", 0x1 }, { "Courier New", 0x4 }, { "Liberation Mono", 0x4 } })
+             { "Liberation Mono", 0x4 }, { "Courier", 0x1 }, { "Courier New", 0x4 }, { "Liberation Mono", 0x4 },
+             { "Lucida Console", 0x4 } })
         FakeSpooler::addFont(f.first, 0x31, f.second);
     FakeSpooler::addFont("Arial", 0x22, 0x4);
     testsupport::writeFile("fontlist.txt", "Stale\n");
     ASSERT_TRUE(fontlist());
-    EXPECT_EQ("Liberation Mono\nCourier New\n", readFile("fontlist.txt"));
+    EXPECT_EQ("Liberation Mono\nCourier New\nLucida Console\n", readFile("fontlist.txt"));
     FakeSpooler::setScreen(false);
     EXPECT_FALSE(fontlist());
     fs::remove("fontlist.txt");
