@@ -1,6 +1,8 @@
 #include "server/PPrintProgram.h"
 
 #include "common/UDirListing.h"
+#include "common/ULog.h"
+#include "common/UOs.h"
 #include "common/UProcess.h"
 #include "common/UString.h"
 #include "server/PClientPolicy.h"
@@ -9,6 +11,33 @@
 
 const char* const PPrintProgram::kPrintProgram = "draxome.exe";
 const char* const PPrintProgram::kOutsideProgram = "velquin.exe";
+
+namespace {
+
+// A start can fail for a moment and work the next: Wine under load has answered "error
+// 1359: Internal error" once in a few thousand starts. An accepted job is worth two more
+// tries before it is given up; a program that cannot run at all costs its job a second.
+const int kRetryPausesMs[] = {250, 750};
+
+std::intptr_t start(const char* program, char* const* argv)
+{
+    std::intptr_t process = UProcess::startNoWait(program, argv);
+    for (int pause : kRetryPausesMs) {
+        if (process != UProcess::kFailed)
+            break;
+        UString line("PPrintProgram::start(): could not start '");
+        line += program;
+        line += "': ";
+        line += UOs::systemErrorText().c_str();
+        line += "; trying again";
+        ULog::write(line.str(), ULog::Warning);
+        UOs::sleepMs(pause);
+        process = UProcess::startNoWait(program, argv);
+    }
+    return process;
+}
+
+} // namespace
 
 const char* PPrintProgram::findPrintProgram()
 {
@@ -23,7 +52,7 @@ PPrintProgram::JobRun PPrintProgram::runJob(const char* program, char* const* ar
 {
     if (view && !PViewSlots::waitForSlot(PClientPolicy::maxViews()))
         return EndedByStop;
-    const std::intptr_t process = UProcess::startNoWait(program, argv);
+    const std::intptr_t process = start(program, argv);
     if (process == UProcess::kFailed)
         return NotStarted;
     // A program left running with -view is counted until it ends; its handle is given up
@@ -50,7 +79,7 @@ bool PPrintProgram::runInventory(const char* program)
     char ver[] = "-ver";
     UString name(program);
     char* const argv[] = {name.str(), printList, fontList, ver, nullptr};
-    const std::intptr_t process = UProcess::startNoWait(program, argv);
+    const std::intptr_t process = start(program, argv);
     if (process == UProcess::kFailed)
         return false;
     UProcess::wait(process);

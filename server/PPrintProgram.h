@@ -14,7 +14,8 @@ public:
     static const char* findPrintProgram();
 
     enum JobRun { Ran, NotStarted, EndedByStop };
-    // Starts program with the null-terminated argument vector without waiting and, unless
+    // Starts program with the null-terminated argument vector without waiting (a start
+    // that fails is tried twice more, a Warning before each) and, unless
     // view is set, waits until it has ended. A view job first waits until fewer than the
     // server's -maxviews view programs run (EndedByStop, not started, when a stop comes
     // during that wait). When the server is asked to stop meanwhile,

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -52,4 +53,24 @@ TEST(PPrintProgram, ManyJobsLeaveNoHandleBehind)
     ASSERT_EQ(PPrintProgram::Ran, PPrintProgram::runJob("draxome.exe", argv.data(), false));
     EXPECT_TRUE(fs::exists("standin-done.txt"));
     EXPECT_NE(std::string::npos, testsupport::readFile("standin-args.txt").find("\narg=-ver\n"));
+}
+
+// A start that fails is tried again, a Warning with the system's reason before each try:
+// the job runs once its program can start.
+TEST(PPrintProgram, AFailedStartIsTriedAgain)
+{
+    testsupport::TempDir dir(true);
+    testsupport::LogCapture log;
+    writeFile("draxome.exe", "not a program\n");
+    std::string buffer;
+    std::vector<char*> argv = UCmdLine::splitInto("draxome.exe -ver", buffer);
+    std::thread mend([&] {
+        for (int i = 0; i < 500 && log.text().find("Warning: PPrintProgram::start(): could not start "
+                                                   "'draxome.exe': error ") != 0; ++i)
+            UOs::sleepMs(10);
+        standin::install(".", "draxome.exe");
+    });
+    EXPECT_EQ(PPrintProgram::Ran, PPrintProgram::runJob("draxome.exe", argv.data(), false));
+    mend.join();
+    EXPECT_TRUE(fs::exists("standin-done.txt"));
 }
