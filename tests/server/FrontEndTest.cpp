@@ -1,3 +1,4 @@
+#include "server/PFrontEndPort.h"
 #include "server/PJobGuard.h"
 #include "server/PJobRunner.h"
 #include "server/PLpdReceiver.h"
@@ -35,6 +36,22 @@ TEST(FrontEnd, QueueFileLinesAndTheDefaultOfTheFirstLineOnly)
             EXPECT_EQ(c.options, options) << c.text << " / " << c.queue;
         }
     }
+}
+
+// -lpd "[ADDRESS:]PORT" and -raw "[ADDRESS:]PORT=QUEUE" as "host port queue"; "" refused.
+TEST(FrontEnd, PortsInDigitsFrom1To65535AndARawPortsQueue)
+{
+    const std::pair<const char*, const char*> lpd[] = {{"515", "0.0.0.0 515 "}, {"127.0.0.1:1090", "127.0.0.1 1090 "},
+        {"65535", "0.0.0.0 65535 "}, {"0", ""}, {"65536", ""}, {"100000", ""}, {"5x", ""}, {":515", ""}, {"", ""}};
+    const std::pair<const char*, const char*> raw[] = {{"9100=reports", "0.0.0.0 9100 reports"}, {"9100", ""},
+        {"9100=", ""}, {"127.0.0.1:9109=a=b", "127.0.0.1 9109 a=b"}};
+    for (const auto& [kind, rows] : {std::make_pair(PFrontEndPort::Lpd, std::vector(std::begin(lpd), std::end(lpd))),
+                                     std::make_pair(PFrontEndPort::Raw, std::vector(std::begin(raw), std::end(raw)))})
+        for (const auto& [text, want] : rows) {
+            PFrontEndPort p;
+            EXPECT_EQ(want, PFrontEndPort::parse(kind, UString(text), UString("0.0.0.0"), p)
+                ? std::string(p.host.str()) + " " + std::to_string(p.port) + " " + p.queue.str() : "") << text;
+        }
 }
 
 TEST(FrontEnd, TheJobNameElseTheSourceFileNamesTheDocument)

@@ -90,7 +90,7 @@ control-first|reports|0 0 0 0 0|1
 data-first|reports|0 0 0 0 0|1
 two-files|reports|0 0 0 0 0 0 0|2
 count0|reports|0 0 0 0 closed|1
-abort|reports|0 0 0|0
+abort|reports|0 0 0 0 0 0 0|1
 cut|reports|0 0 0 0|0
 no-end-zero|reports|0 0 0 0|1
 stall|reports|0 0 0 0 closed|0
@@ -105,6 +105,7 @@ control-first|smuggler|0 0 0 0 0|0
 CASES
 expect_log_line "Error: PPrinterServer::run(): lpd job from 127.0.0.1, user 'tester', host 'peerhost', queue 'reports', 10 bytes: not printed: the peer stopped sending"
 expect_log_line "Error: PPrinterServer::run(): lpd job from 127.0.0.1, user '', queue 'nosuch', 0 bytes: refused: no such queue"
+expect_log_line "Error: PPrinterServer::run(): lpd: unknown command 9 from 127.0.0.1"
 server_log "$RUNDIR" | grep -q "queue 'smuggler', 17 bytes: refused: the queue's options: " || fail "the smuggler queue was not refused"
 echo "protocol edge cases: answered, nothing left staged, the next job served: ok"
 

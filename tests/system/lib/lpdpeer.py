@@ -61,7 +61,8 @@ elif case == "count0":
         s.shutdown(socket.SHUT_WR)
         answer()
 elif case == "abort":
-    command(2) and control() and s.sendall(b"\1\n")
+    # The job begun is dropped; the next on the same connection is received whole.
+    command(2) and control() and s.sendall(b"\1\n") is None and control() and data()
 elif case == "cut":
     if command(2) and control() and command(3, b"100 dfA001peerhost"):
         s.sendall(b"x" * 10)
