@@ -35,8 +35,9 @@ printf '%s\n' '# queues of the test' 'reports -orientation landscape -graph' \
 PORT=$(free_port)
 LPD=$(free_port)
 RAW=$(free_port)
+NOQUEUE=$(free_port)
 SERVER_CMD=./draxomeServer server_start "$RUNDIR" "$PORT" -lpd "127.0.0.1:$LPD" -raw "$RAW=reports" \
-  -maxjob 1 -clienttimeout 2
+  -raw "$NOQUEUE=nosuch" -maxjob 1 -clienttimeout 2
 expect_log_line "Info: PPrinterServer::run(): lpd listening on 127.0.0.1:$LPD"
 expect_log_line "Info: PPrinterServer::run(): raw listening on 127.0.0.1:$RAW for queue 'reports'"
 
@@ -119,6 +120,9 @@ s=socket.create_connection(("127.0.0.1",int(sys.argv[1])))
 try: s.sendall(sys.stdin.buffer.read())
 except OSError: pass' "$RAW"
 after "raw over -maxjob" 0
-echo "raw port: a job printed, one beyond -maxjob dropped: ok"
+python3 -c 'import socket,sys; sys.exit(socket.create_connection(("127.0.0.1",int(sys.argv[1])),5).recv(1) != b"")' \
+  "$NOQUEUE" || fail "a raw port whose queue is missing kept the connection"
+expect_log_line "Error: PPrinterServer::run(): raw job from 127.0.0.1, user '', queue 'nosuch', 0 bytes: refused: no such queue"
+echo "raw port: a job printed, one beyond -maxjob dropped, one for a missing queue refused: ok"
 
 echo "lpd and raw front ends: all cases passed"
