@@ -15,7 +15,6 @@ draxome_setup "$1" "$2"
 hyphens="Info: -----------------------------------------"
 fresh() { rm -f "$RUNDIR"/*.txt "$RUNDIR"/*.log "$RUNDIR"/*.1; }
 printf 'a line to print\r\n' >"$RUNDIR/job.dat"
-: >"$RUNDIR/empty.dat"
 mkdir -p "$RUNDIR/folder"
 
 # --- inventories alone: written, and exit code 1 since there is no file ----------------
@@ -72,6 +71,7 @@ expect_line prnlog.txt "Error: Unknown option "
 echo "the command line is logged exactly as received: ok"
 
 # --- exit codes and bad input: ARGUMENTS | exit code | lines of prnlog.txt ---------------
+# (empty files, page lists and margins that fit nothing are the native start-up tests')
 draxome_cases=(
   '-open job.dat' 0 "$hyphens"
   '-open job.dat -printername "No Such Printer"' 1 "Error: b=getprinter(args.printername, printer): canot find specified printer
@@ -83,10 +83,6 @@ Error: Printfile::startPrinting() : could not parse document'
 Error: Printfile::startPrinting() : could not print file"
   '-cmdfile no-such.ini -open job.dat' 255 "Error: command line: cmdfile"
   '-open' 255 "Error: command line: open"
-  '-open job.dat -top 150 -bottom 150' 255 "Error: command line: -top 150 -bottom 150 -htext 3.5 -hline 0.0: not one line of text fits on the page (284 mm high)
-Error: Printfile::startPrinting() : could not parse document"
-  '-open job.dat -pages 9x' 255 "Error: command line: pages '9x': a page list holds page numbers and ranges such as 3, 2-5 or 9- (page 9 to the end)"
-  '-open empty.dat' 0 "Warning: Printfile::startPrinting(): the file 'empty.dat' is empty: nothing to print"
   '-logfile job.log -open job.dat -htext 0' 255 "Info: Command line: -logfile job.log -open job.dat -htext 0
 Error: command line: htext '0': the height must be a number of millimetres, at least 0.1"
 )
