@@ -20,8 +20,9 @@ using testsupport::writeFile;
 } // namespace
 
 // Which program runs (velquin.exe before draxome.exe), its arguments, awaiting it and a
-// program that will not start at all are held by the exchange and start-up tests; here what
-// only a directory of this test shows.
+// program that will not start at all are held by the exchange and start-up tests; here
+// what only many runs, or a program that comes late, show.
+
 // A server runs thousands of jobs: none may leave a handle behind, -view or not, and an
 // awaited job after many unawaited ones is still awaited.
 TEST(PPrintProgram, ManyJobsLeaveNoHandleBehind)
